@@ -1,0 +1,58 @@
+# The Windows program and the tests that run it, or the real registry, under Wine.
+set(WINE_WITH_PREFIX ${CMAKE_SOURCE_DIR}/scripts/with-prefix.sh)
+set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+
+file(GLOB_RECURSE UI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/ui/*.cpp)
+list(FILTER UI_SOURCES EXCLUDE REGEX ".*/winmain\\.cpp$")
+add_library(ft_win STATIC
+  src/registry/win32_registry.cpp
+  src/icons/shell_icons.cpp
+  ${UI_SOURCES}
+)
+target_link_libraries(ft_win PUBLIC ft_core advapi32 shell32 comctl32 gdi32 user32 uxtheme ole32)
+target_compile_definitions(ft_win PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+target_compile_definitions(ft_core PUBLIC UNICODE _UNICODE NOMINMAX)
+
+add_executable(filetypes WIN32 src/ui/app/winmain.cpp src/ui/res/app.rc)
+target_link_libraries(filetypes PRIVATE ft_win)
+target_link_options(filetypes PRIVATE ${STATIC_RUNTIME} -municode)
+set_target_properties(filetypes PROPERTIES OUTPUT_NAME filetypes)
+
+# The reader contract over the real registry, with the fixture imported into a fresh prefix.
+add_executable(registry_contract_tests tests/wine/registry_contract_main.cpp tests/contract/registry_contract.cpp)
+target_include_directories(registry_contract_tests PRIVATE tests)
+target_link_libraries(registry_contract_tests PRIVATE ft_win GTest::gtest)
+target_link_options(registry_contract_tests PRIVATE ${STATIC_RUNTIME})
+add_test(NAME registry_contract_wine
+  COMMAND bash ${WINE_WITH_PREFIX} --fixture ${FIXTURES_DIR}/reader_contract.reg
+          -- ${WINE_PROGRAM} $<TARGET_FILE:registry_contract_tests>)
+
+# Windows-only unit tests (platform behaviour the core relies on).
+file(GLOB WIN_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/unit/*.cpp)
+if(WIN_UNIT_SOURCES)
+  add_executable(win_unit_tests ${WIN_UNIT_SOURCES})
+  target_include_directories(win_unit_tests PRIVATE tests)
+  target_link_libraries(win_unit_tests PRIVATE ft_win GTest::gtest_main)
+  target_link_options(win_unit_tests PRIVATE ${STATIC_RUNTIME})
+  add_test(NAME win_unit COMMAND bash ${WINE_WITH_PREFIX} -- ${WINE_PROGRAM} $<TARGET_FILE:win_unit_tests>)
+endif()
+
+# End to end: the real program started under Wine and driven from outside its process.
+file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/e2e/*.cpp ${CMAKE_SOURCE_DIR}/tests/wine/probe/*.cpp)
+if(E2E_SOURCES)
+  add_executable(e2e_tests ${E2E_SOURCES})
+  target_include_directories(e2e_tests PRIVATE tests src)
+  target_compile_definitions(e2e_tests PRIVATE UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0A00)
+  target_link_libraries(e2e_tests PRIVATE ft_core GTest::gtest_main user32 gdi32 comctl32 psapi)
+  target_link_options(e2e_tests PRIVATE ${STATIC_RUNTIME})
+  add_dependencies(e2e_tests filetypes)
+  add_test(NAME e2e_wine
+    COMMAND bash ${WINE_WITH_PREFIX} --fixture ${FIXTURES_DIR}/e2e.reg
+            -- ${WINE_PROGRAM} $<TARGET_FILE:e2e_tests>)
+  set_tests_properties(e2e_wine PROPERTIES
+    ENVIRONMENT "FT_EXE=$<TARGET_FILE:filetypes>;FT_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts")
+endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
+  add_subdirectory(bench)
+endif()

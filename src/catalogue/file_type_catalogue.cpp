@@ -1,0 +1,160 @@
+#include "catalogue/file_type_catalogue.h"
+
+#include <cmath>
+
+#include "catalogue/command_line.h"
+#include "catalogue/main_window_rules.h"
+
+namespace ft {
+
+FileTypeCatalogue::FileTypeCatalogue(const CatalogueServices& services)
+    : services_(services), reader_(services.registry), icons_(services.iconCapture) {}
+
+void FileTypeCatalogue::Load(const std::wstring& currentDirectory) {
+    sCurDir = currentDirectory;
+    sQuote = L"\"";
+    services_.mainView.SetVisible(false);
+    services_.progress.Show();
+    services_.mainView.ProcessPendingMessages();
+}
+
+void FileTypeCatalogue::Scan() {
+    if (scanned_) return;
+    scanned_ = true;
+    MainView& main = services_.mainView;
+    main.SetBusyPointer(true);
+    services_.progress.SetBarValue(0);
+    main.ProcessPendingMessages();
+    for (;;) {
+        if (reader_.EnumKey(kClassesRoot, lKeyIndex) != kRegSuccess) break;
+        if (reader_.sKeyName[0] == L'.') AddFileType();
+        ++lKeyIndex;
+    }
+    sCaption = CountCaption(lTypeCount);
+    main.SetCaption(sCaption);
+    main.SetVisible(true);
+    services_.progress.Close();
+    main.SetBusyPointer(false);
+    main.ProcessPendingMessages();
+}
+
+void FileTypeCatalogue::AddFileType() {
+    ++lTypeCount;
+    lPercent = ScanPercent(lTypeCount);
+    services_.progress.SetPercentText(PercentText(lPercent));
+    services_.progress.SetBarValue(lPercent);
+
+    const std::wstring keyName = reader_.KeyName();
+    // A failed query leaves nothing behind: no name and no icon rather than the previous type's.
+    const ShellTypeInfo info = services_.shell.Query(keyName);
+    sTypeName = info.ok ? TrimNull(info.typeName).substr(0, kTypeNameChars) : std::wstring();
+    sFileExt = keyName.substr(1);
+    sImageKey = ImageKey(sFileExt);
+    if (info.ok && icons_.Store(sImageKey, info.iconIndex)) surfaceSlot_ = icons_.Lookup(sImageKey);
+
+    services_.fileList.AddRow(FileTypeRow{sFileExt, sTypeName, icons_.Lookup(sImageKey)});
+    services_.mainView.ProcessPendingMessages();
+}
+
+void FileTypeCatalogue::SelectRow(const std::wstring& extension, const std::wstring& typeName) {
+    sFileExt = extension;
+    sTypeName = typeName;
+}
+
+void FileTypeCatalogue::RunCommand(int index) {
+    if (index == 2) {
+        ExportTypeKeys();
+    } else {
+        ShowTypeProperties();
+    }
+}
+
+void FileTypeCatalogue::ShowTypeProperties() {
+    using Box = PropertiesView::Box;
+    PropertiesView& view = services_.properties;
+    const std::wstring extKey = L"." + sFileExt;
+    view.SetText(Box::Text1, extKey);
+
+    std::wstring typeKey = extKey;
+    RegKey key = 0;
+    if (reader_.OpenKey(extKey, &key) == kRegSuccess) {
+        typeKey = reader_.ReadValueText(key, nullptr);
+        view.SetText(Box::Text2, typeKey);
+        view.SetText(Box::Text3, reader_.ReadValueText(key, L"content type"));
+        reader_.CloseKey(key);
+    } else {
+        view.SetText(Box::Text2, L"");
+        view.SetText(Box::Text3, L"");
+    }
+    if (typeKey.empty()) typeKey = extKey;
+
+    view.SetText(Box::Text4, reader_.ReadDefaultValue(typeKey + L"\\DefaultIcon"));
+
+    const double listWidth = view.VerbListWidth();
+    view.SetVerbColumnWidths(static_cast<int>(std::lround(listWidth * 0.2)),
+                             static_cast<int>(std::lround(listWidth * 1.3)));
+    view.ClearVerbs();
+
+    RegKey shellKey = 0;
+    if (reader_.OpenKey(typeKey + L"\\shell", &shellKey) == kRegSuccess) {
+        view.SetText(Box::Text5, reader_.ReadValueText(shellKey, nullptr));
+        ListVerbs(shellKey, typeKey);
+        reader_.CloseKey(shellKey);
+    } else {
+        view.SetText(Box::Text5, L"");
+    }
+
+    sImageKey = ImageKey(sFileExt);
+    if (const auto slot = icons_.Lookup(sImageKey)) surfaceSlot_ = slot;
+    view.SetIcons(surfaceSlot_);
+    view.SetText(Box::Text6, sTypeName);
+    view.Show();
+    services_.mainView.Repaint();
+}
+
+void FileTypeCatalogue::ListVerbs(RegKey shellKey, const std::wstring& typeKey) {
+    for (lKeyIndex = 0;; ++lKeyIndex) {
+        if (reader_.EnumKey(shellKey, lKeyIndex) != kRegSuccess) break;
+        const std::wstring verb = reader_.KeyName();
+        const std::wstring verbPath = typeKey + L"\\shell\\" + verb;
+        std::wstring action = reader_.ReadDefaultValue(verbPath);
+        if (action.empty()) action = verb;
+        const std::wstring command = reader_.ReadDefaultValue(verbPath + L"\\command");
+        services_.properties.AddVerb(action, command);
+    }
+}
+
+std::wstring FileTypeCatalogue::ReadTypeKey(const std::wstring& extKey) {
+    bool opened = false;
+    std::wstring value = reader_.ReadDefaultValue(extKey, &opened);
+    return opened ? value : extKey;
+}
+
+void FileTypeCatalogue::ExportTypeKeys() {
+    const std::wstring stem = ExportFileStem(sFileExt);
+    const std::wstring extKey = L"." + sFileExt;
+    const std::wstring typeKey = ReadTypeKey(extKey);
+    const std::wstring extRegPath = sCurDir + L"\\" + stem + L"#1.reg";
+    const std::wstring typeRegPath = sCurDir + L"\\" + stem + L"#2.reg";
+
+    services_.remover.Remove(extRegPath);
+    services_.remover.Remove(typeRegPath);
+    services_.launcher.Start(RegExportCommandLine(extKey, extRegPath), true);
+    const bool secondExport = !typeKey.empty() && typeKey != extKey;
+    if (secondExport) services_.launcher.Start(RegExportCommandLine(typeKey, typeRegPath), true);
+
+    services_.backup.SetPaths(extRegPath, secondExport ? typeRegPath : std::wstring());
+    services_.backup.Show();
+    services_.mainView.Repaint();
+}
+
+std::wstring ExportFileStem(const std::wstring& extension) {
+    std::wstring stem = UpperText(extension);
+    for (auto& c : stem) {
+        const bool control = static_cast<std::uint32_t>(c) < 0x20;
+        if (control || std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos) c = L'_';
+    }
+    return stem;
+}
+
+}  // namespace ft

@@ -1,0 +1,79 @@
+#pragma once
+// The program's own logic: the start-up sequence and the one-shot scan that builds the list,
+// the properties lookup of one file type and the export of its keys. The working values are
+// members, shared by the three operations, which never run at the same time: the main window
+// stays hidden (so its menu is out of reach) until the scan has ended, and each command runs
+// to its end without yielding.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "catalogue/views.h"
+#include "icons/icon_stores.h"
+#include "registry/registry_reader.h"
+
+namespace ft {
+
+struct CatalogueServices {
+    Registry& registry;
+    ShellInfoSource& shell;
+    IconCapture& iconCapture;
+    MainView& mainView;
+    FileListView& fileList;
+    ProgressView& progress;
+    PropertiesView& properties;
+    BackupView& backup;
+    ProcessLauncher& launcher;
+    FileRemover& remover;
+};
+
+// Longest type name a row shows, as the shell's fixed field allows.
+inline constexpr std::size_t kTypeNameChars = 79;
+
+class FileTypeCatalogue {
+public:
+    explicit FileTypeCatalogue(const CatalogueServices& services);
+
+    // Start-up: remembers the working directory, hides the main window, shows the progress window.
+    void Load(const std::wstring& currentDirectory);
+    // The whole scan of HKEY_CLASSES_ROOT; runs once, later calls do nothing.
+    void Scan();
+    // A row became the current one (click or keyboard).
+    void SelectRow(const std::wstring& extension, const std::wstring& typeName);
+    // The popup menu's file-type commands: index 2 exports, any other index shows the properties.
+    void RunCommand(int index);
+    void ShowTypeProperties();
+    void ExportTypeKeys();
+
+    const IconStores& Icons() const { return icons_; }
+    RegistryReader& Reader() { return reader_; }
+
+    // Shared working state.
+    std::int32_t lKeyIndex = 0;
+    std::int32_t lTypeCount = 0;
+    std::int32_t lPercent = 0;
+    std::wstring sTypeName;
+    std::wstring sFileExt;
+    std::wstring sImageKey;
+    std::wstring sCaption;
+    std::wstring sCurDir;
+    std::wstring sQuote;
+
+private:
+    void AddFileType();
+    void ListVerbs(RegKey shellKey, const std::wstring& typeKey);
+    std::wstring ReadTypeKey(const std::wstring& extKey);
+
+    CatalogueServices services_;
+    RegistryReader reader_;
+    IconStores icons_;
+    std::optional<int> surfaceSlot_;  // what the capture surfaces last held
+    bool scanned_ = false;
+};
+
+// A file name made of the upper-cased extension: characters that Windows does not allow in a
+// file name (path separators, a drive colon, wildcards) are replaced, so that a key name can
+// never send the export, or the deletion before it, outside the start-up directory.
+std::wstring ExportFileStem(const std::wstring& extension);
+
+}  // namespace ft

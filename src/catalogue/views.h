@@ -1,0 +1,101 @@
+#pragma once
+// What the catalogue asks of the platform and of the windows. The Win32 layer implements
+// these; the unit tests implement them with recording fakes.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace ft {
+
+// The shell's answer for a file name: its type name and the position of its icon in the
+// system image lists. `ok` is false when the shell answered nothing.
+struct ShellTypeInfo {
+    bool ok = false;
+    std::wstring typeName;  // as the shell's fixed field holds it (may hold a NUL and leftovers)
+    int iconIndex = -1;
+};
+
+class ShellInfoSource {
+public:
+    virtual ~ShellInfoSource() = default;
+    virtual ShellTypeInfo Query(const std::wstring& fileName) = 0;
+};
+
+// Draws a system icon (small and large) into the program's picture stores.
+// Returns the slot that holds both pictures, or nothing when the capture failed.
+class IconCapture {
+public:
+    virtual ~IconCapture() = default;
+    virtual std::optional<int> Capture(int systemIconIndex) = 0;
+};
+
+// One row of the main list. `iconSlot` names the stored small picture, if there is one.
+struct FileTypeRow {
+    std::wstring extension;
+    std::wstring typeName;
+    std::optional<int> iconSlot;
+};
+
+class FileListView {
+public:
+    virtual ~FileListView() = default;
+    virtual void AddRow(const FileTypeRow& row) = 0;
+};
+
+// The start-up progress window.
+class ProgressView {
+public:
+    virtual ~ProgressView() = default;
+    virtual void Show() = 0;
+    virtual void SetPercentText(const std::wstring& text) = 0;
+    virtual void SetBarValue(int value) = 0;
+    virtual void Close() = 0;
+};
+
+// The main window as the start-up sequence and the commands see it.
+class MainView {
+public:
+    virtual ~MainView() = default;
+    virtual void SetCaption(const std::wstring& caption) = 0;
+    virtual void SetVisible(bool visible) = 0;
+    virtual void SetBusyPointer(bool busy) = 0;  // arrow with hourglass while true
+    virtual void ProcessPendingMessages() = 0;  // let pending window messages run
+    virtual void Repaint() = 0;
+};
+
+// The properties window. It builds itself on the first call and stays hidden until Show.
+class PropertiesView {
+public:
+    enum class Box { Text1, Text2, Text3, Text4, Text5, Text6 };
+    virtual ~PropertiesView() = default;
+    virtual void SetText(Box box, const std::wstring& text) = 0;
+    virtual int VerbListWidth() = 0;
+    virtual void SetVerbColumnWidths(int action, int command) = 0;
+    virtual void ClearVerbs() = 0;
+    virtual void AddVerb(const std::wstring& action, const std::wstring& command) = 0;
+    virtual void SetIcons(std::optional<int> iconSlot) = 0;  // small and large picture of the slot
+    virtual void Show() = 0;
+};
+
+// The export result window. It builds itself on the first call and stays hidden until Show.
+class BackupView {
+public:
+    virtual ~BackupView() = default;
+    virtual void SetPaths(const std::wstring& extRegPath, const std::wstring& typeRegPath) = 0;
+    virtual void Show() = 0;
+};
+
+class ProcessLauncher {
+public:
+    virtual ~ProcessLauncher() = default;
+    // Starts the command line without waiting. `hidden` keeps a console tool's window out of sight.
+    virtual bool Start(const std::wstring& commandLine, bool hidden) = 0;
+};
+
+class FileRemover {
+public:
+    virtual ~FileRemover() = default;
+    virtual void Remove(const std::wstring& path) = 0;  // a missing file is no error
+};
+
+}  // namespace ft

@@ -1,0 +1,53 @@
+#pragma once
+// Design sizes are in twips; these helpers turn them into pixels at a window's DPI and
+// lay out controls from small tables, so every window follows DPI changes the same way.
+#include <windows.h>
+
+#include <memory>
+#include <span>
+#include <type_traits>
+
+namespace ft::ui {
+
+UINT DpiOf(HWND hwnd);
+UINT SystemDpi();
+int Px(int twips, UINT dpi);
+int SystemMetric(int index, UINT dpi);
+
+// The outer window size that gives a client area of the given size in twips.
+SIZE OuterSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, bool menu, UINT dpi);
+
+struct FontDeleter {
+    void operator()(HFONT font) const { DeleteObject(font); }
+};
+using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+// The system's message font at the given DPI; it shows Simplified Chinese on a Chinese system.
+FontHandle CreateMessageFont(UINT dpi);
+// A named face at a size in tenths of a point; falls back to a face that has Simplified
+// Chinese glyphs when the named one is not installed.
+FontHandle CreateChineseFont(const wchar_t* face, int tenthsOfPoint, UINT dpi);
+
+struct ControlSpec {
+    int id;
+    const wchar_t* className;
+    const wchar_t* text;
+    DWORD style;
+    DWORD exStyle;
+    int left, top, width, height;  // twips
+};
+
+// Creates the controls in table order (which is also the Tab order), with the given font.
+void CreateControls(HWND parent, std::span<const ControlSpec> specs, UINT dpi, HFONT font);
+void PlaceControls(HWND parent, std::span<const ControlSpec> specs, UINT dpi);
+void SetFontOf(HWND parent, std::span<const ControlSpec> specs, HFONT font);
+
+// Centres the window over `over`, or on the work area of its monitor when `over` is null.
+void CenterWindow(HWND hwnd, HWND over);
+// Applies the suggested rectangle of WM_DPICHANGED.
+void ApplySuggestedRect(HWND hwnd, LPARAM lParam);
+
+HWND CreateTooltips(HWND owner);
+void AddTooltip(HWND tooltips, HWND owner, int controlId, const wchar_t* text);
+
+}  // namespace ft::ui

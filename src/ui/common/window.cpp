@@ -1,0 +1,109 @@
+#include "ui/common/window.h"
+
+#include <exception>
+
+#include "ui/common/window_ids.h"
+
+namespace ft::ui {
+namespace {
+bool busyPointer = false;
+}  // namespace
+
+void SetBusyPointer(bool busy) {
+    busyPointer = busy;
+    SetCursor(LoadCursorW(nullptr, busy ? IDC_APPSTARTING : IDC_ARROW));
+}
+
+Window::~Window() {
+    if (hwnd_) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+void Window::RegisterClassOnce(const wchar_t* className, HBRUSH background, HICON icon) {
+    WNDCLASSEXW existing{sizeof(existing)};
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), className, &existing)) return;
+    WNDCLASSEXW wc{sizeof(wc)};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = &Window::WindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.hIcon = icon;
+    wc.hIconSm = icon;
+    wc.lpszClassName = className;
+    RegisterClassExW(&wc);
+}
+
+HWND Window::CreateWindowFor(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, HWND owner,
+                             int width, int height) {
+    return CreateWindowExW(exStyle, className, title, style, CW_USEDEFAULT, CW_USEDEFAULT, width, height, owner,
+                           nullptr, GetModuleHandleW(nullptr), this);
+}
+
+LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+
+    if (message == WM_SETCURSOR && busyPointer && LOWORD(lParam) == HTCLIENT) {
+        SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+        return TRUE;
+    }
+    LRESULT result = 0;
+    try {
+        result = self->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception&) {
+        result = DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        self->OnDestroyed();
+    }
+    return result;
+}
+
+void DispatchWithDialogKeys(MSG& msg) {
+    // Tab and the arrow keys move between controls in the secondary windows, as in a dialog.
+    HWND top = GetAncestor(msg.hwnd, GA_ROOT);
+    wchar_t className[64] = {};
+    if (top && GetClassNameW(top, className, 64) && lstrcmpW(className, kMainClass) != 0 &&
+        IsDialogMessageW(top, &msg)) {
+        return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+void PressFocusedButtonOnEnter(HWND window, WPARAM commandWParam) {
+    if (LOWORD(commandWParam) != IDOK) return;
+    HWND focus = GetFocus();
+    if (!focus || GetParent(focus) != window) return;
+    const LRESULT code = SendMessageW(focus, WM_GETDLGCODE, 0, 0);
+    if (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) SendMessageW(focus, BM_CLICK, 0, 0);
+}
+
+void YieldToWindowSystem() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        DispatchWithDialogKeys(msg);
+    }
+}
+
+}  // namespace ft::ui

@@ -1,0 +1,46 @@
+#pragma once
+// One C++ object per window: the object is bound at WM_NCCREATE and the window procedure
+// only dispatches into it. Exceptions stop at the dispatch boundary, so none reaches the
+// window system; a failing handler is skipped like any other failing step.
+#include <windows.h>
+
+namespace ft::ui {
+
+class Window {
+public:
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    virtual ~Window();
+
+    HWND Handle() const { return hwnd_; }
+
+protected:
+    // Registers the class once per process; `className` must outlive the process.
+    static void RegisterClassOnce(const wchar_t* className, HBRUSH background, HICON icon);
+    HWND CreateWindowFor(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, HWND owner,
+                         int width, int height);
+
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Called after the window is gone; hwnd_ is already null.
+    virtual void OnDestroyed() {}
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND hwnd_ = nullptr;
+};
+
+// The application-wide pointer: arrow with hourglass over every window of the program while set.
+void SetBusyPointer(bool busy);
+
+// Enter on a focused push button presses it, as in a dialog; elsewhere Enter means nothing.
+// Call with the command id that the dialog keys send for Enter.
+void PressFocusedButtonOnEnter(HWND window, WPARAM commandWParam);
+
+// Lets pending window messages run, like a message loop turn, without blocking. A quit
+// request that arrives meanwhile is posted again for the main loop.
+void YieldToWindowSystem();
+// One message through the keyboard handling of the program's dialog-like windows.
+void DispatchWithDialogKeys(MSG& msg);
+
+}  // namespace ft::ui

@@ -1,0 +1,211 @@
+#include "ui/main/main_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <array>
+
+#include "ui/common/window_ids.h"
+#include "ui/res/resource.h"
+
+namespace ft::ui {
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr int kClientWidth = 7290;
+constexpr int kClientHeight = 4890;
+constexpr int kListDesignWidth = 7440;
+constexpr int kListDesignHeight = 5010;
+constexpr UINT_PTR kScanTimer = 1;
+
+const std::array<ReportList::Column, 2> kColumns{{
+    {L"FileExt", L"文件后缀名", 0},
+    {L"FileType", L"文件类型", 0},
+}};
+
+}  // namespace
+
+MainWindow::MainWindow() = default;
+
+MainWindow::~MainWindow() {
+    if (commands_) DestroyMenu(commands_);
+    if (appIcon_) DestroyIcon(appIcon_);
+}
+
+bool MainWindow::Create() {
+    appIcon_ = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    RegisterClassOnce(kMainClass, GetSysColorBrush(COLOR_WINDOW), appIcon_);
+    const UINT systemDpi = SystemDpi();
+    const SIZE outer = OuterSizeForClient(kClientWidth, kClientHeight, kStyle, 0, false, systemDpi);
+    if (!CreateWindowFor(kMainClass, L"", kStyle, 0, nullptr, outer.cx, outer.cy)) return false;
+    dpi_ = DpiOf(Handle());
+    CenterWindow(Handle(), nullptr);
+
+    commands_ = CreatePopupMenu();
+    AppendMenuW(commands_, MF_STRING, kIdMenuProperties, L"查看文件类型属性");
+    AppendMenuW(commands_, MF_STRING, kIdMenuBackup, L"文件类型备份 (.reg)");
+    AppendMenuW(commands_, MF_STRING, kIdMenuBlog, L"Kestrix博客");
+
+    splash_ = std::make_unique<SplashWindow>(Handle());
+    properties_ = std::make_unique<PropertiesWindow>(Handle(), appIcon_, shellIcons_);
+    backup_ = std::make_unique<BackupWindow>(Handle(), appIcon_, launcher_);
+    catalogue_ = std::make_unique<FileTypeCatalogue>(CatalogueServices{
+        registry_, shellIcons_, shellIcons_, *this, *this, *splash_, *properties_, *backup_, launcher_, remover_});
+
+    // The list starts at its design size; the columns take 0.2 and 0.8 of that width once.
+    list_.Create(Handle(), kIdFileList, 0, kColumns);
+    font_ = CreateMessageFont(dpi_);
+    SendMessageW(list_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SetWindowPos(list_.Handle(), nullptr, 0, 0, Px(kListDesignWidth, dpi_), Px(kListDesignHeight, dpi_),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    list_.SetSmallPictures(shellIcons_.SmallPictures());
+    const int listWidth = list_.Width();
+    list_.SetColumnWidth(L"FileExt", listWidth / 5);
+    list_.SetColumnWidth(L"FileType", listWidth * 4 / 5);
+    OnSize(SIZE_RESTORED);
+
+    SetTimer(Handle(), kScanTimer, 1, nullptr);
+    return true;
+}
+
+void MainWindow::Load() { catalogue_->Load(CurrentDirectory()); }
+
+void MainWindow::SetCaption(const std::wstring& caption) { SetWindowTextW(Handle(), caption.c_str()); }
+
+void MainWindow::SetVisible(bool visible) {
+    ShowWindow(Handle(), visible ? SW_SHOW : SW_HIDE);
+    if (visible) SetForegroundWindow(Handle());
+}
+
+void MainWindow::SetBusyPointer(bool busy) { ui::SetBusyPointer(busy); }
+
+void MainWindow::ProcessPendingMessages() { YieldToWindowSystem(); }
+
+void MainWindow::Repaint() { RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
+void MainWindow::AddRow(const FileTypeRow& row) { list_.AddRow(row.extension, row.typeName, row.iconSlot); }
+
+void MainWindow::OnSize(WPARAM state) {
+    if (bResizing || state == SIZE_MINIMIZED || !list_.Handle()) return;
+    bResizing = true;
+    RECT window{};
+    GetWindowRect(Handle(), &window);
+    const Size minimum{Px(kMinOuterWidthTwips, dpi_), Px(kMinOuterHeightTwips, dpi_)};
+    const Size outer{window.right - window.left, window.bottom - window.top};
+    if (const auto corrected = EnforceMinimumSize(outer, minimum, false); corrected && state != SIZE_MAXIMIZED) {
+        SetWindowPos(Handle(), nullptr, 0, 0, corrected->width, corrected->height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    SetWindowPos(list_.Handle(), nullptr, 0, 0, client.right, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    bResizing = false;
+}
+
+void MainWindow::OnMinMaxInfo(MINMAXINFO& info) const {
+    // Dragging the frame stops at the smallest size instead of snapping back afterwards.
+    info.ptMinTrackSize.x = Px(kMinOuterWidthTwips, dpi_);
+    info.ptMinTrackSize.y = Px(kMinOuterHeightTwips, dpi_);
+}
+
+void MainWindow::OnDpiChanged(UINT dpi, LPARAM suggested) {
+    const UINT previous = dpi_;
+    dpi_ = dpi;
+    font_ = CreateMessageFont(dpi);
+    SendMessageW(list_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    for (int column = 0; column < 2; ++column) {
+        const int width = ListView_GetColumnWidth(list_.Handle(), column);
+        ListView_SetColumnWidth(list_.Handle(), column, MulDiv(width, static_cast<int>(dpi), static_cast<int>(previous)));
+    }
+    ApplySuggestedRect(Handle(), suggested);
+}
+
+LRESULT MainWindow::OnNotify(const NMHDR& header) {
+    if (header.idFrom != static_cast<UINT_PTR>(kIdFileList)) return 0;
+    if (header.code == LVN_COLUMNCLICK) {
+        const auto& click = reinterpret_cast<const NMLISTVIEW&>(header);
+        sort_.OnColumnClick(click.iSubItem + 1);
+        list_.SortBy(sort_.key, sort_.order);
+    } else if (header.code == LVN_ITEMCHANGED) {
+        // A row becomes the current one whether it was clicked or reached with the keyboard.
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        const bool nowSelected = (change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED);
+        if ((change.uChanged & LVIF_STATE) && nowSelected && change.iItem >= 0) {
+            catalogue_->SelectRow(list_.Text(change.iItem, 0), list_.Text(change.iItem, 1));
+        }
+    }
+    return 0;
+}
+
+void MainWindow::OnContextMenu(HWND source, LPARAM position) {
+    if (source != list_.Handle() && source != ListView_GetHeader(list_.Handle())) return;
+    SetFocus(list_.Handle());
+    POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    if (position == -1) {
+        // From the keyboard: below the focused row, or at the list's corner when there is none.
+        RECT row{};
+        const int focused = ListView_GetNextItem(list_.Handle(), -1, LVNI_FOCUSED);
+        at = POINT{0, 0};
+        if (focused >= 0 && ListView_GetItemRect(list_.Handle(), focused, &row, LVIR_LABEL)) {
+            at = POINT{row.left, row.bottom};
+        }
+        ClientToScreen(list_.Handle(), &at);
+    }
+    TrackPopupMenuEx(commands_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, Handle(), nullptr);
+}
+
+void MainWindow::OnCommand(int id) {
+    switch (id) {
+    case kIdMenuProperties:
+        catalogue_->RunCommand(1);
+        break;
+    case kIdMenuBackup:
+        catalogue_->RunCommand(2);
+        break;
+    case kIdMenuBlog:
+        ShellExecuteW(Handle(), L"open", kMakerWebPage, L"", L"", SW_SHOWNOACTIVATE);
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_TIMER:
+        if (wParam == kScanTimer) {
+            KillTimer(Handle(), kScanTimer);
+            catalogue_->Scan();
+        }
+        return 0;
+    case WM_SIZE:
+        OnSize(wParam);
+        return 0;
+    case WM_GETMINMAXINFO:
+        OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), lParam);
+        return 0;
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_CONTEXTMENU:
+        OnContextMenu(reinterpret_cast<HWND>(wParam), lParam);
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_SETFOCUS:
+        SetFocus(list_.Handle());
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return Window::HandleMessage(message, wParam, lParam);
+    }
+}
+
+}  // namespace ft::ui

@@ -1,0 +1,69 @@
+#pragma once
+// The main window: one list of the registered file types filling the client area, sorting by
+// header, the current row, and the right-click menu with the file-type commands.
+#include <memory>
+#include <string>
+
+#include "catalogue/file_type_catalogue.h"
+#include "catalogue/main_window_rules.h"
+#include "icons/shell_icons.h"
+#include "registry/win32_registry.h"
+#include "ui/backup/backup_window.h"
+#include "ui/common/layout.h"
+#include "ui/common/platform_services.h"
+#include "ui/common/report_list.h"
+#include "ui/common/window.h"
+#include "ui/properties/properties_window.h"
+#include "ui/splash/splash_window.h"
+
+namespace ft::ui {
+
+// The maker's web page, opened by the third menu entry.
+inline constexpr wchar_t kMakerWebPage[] = L"https://kestrix.example/blog/";
+
+class MainWindow : public Window, public MainView, public FileListView {
+public:
+    MainWindow();
+    ~MainWindow() override;
+
+    // Builds the window hidden, with its list, and starts the one-shot scan timer.
+    bool Create();
+    // The start-up sequence: the progress window comes up while the main window stays hidden.
+    void Load();
+
+    void SetCaption(const std::wstring& caption) override;
+    void SetVisible(bool visible) override;
+    void SetBusyPointer(bool busy) override;
+    void ProcessPendingMessages() override;
+    void Repaint() override;
+    void AddRow(const FileTypeRow& row) override;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OnSize(WPARAM state);
+    void OnMinMaxInfo(MINMAXINFO& info) const;
+    void OnDpiChanged(UINT dpi, LPARAM suggested);
+    LRESULT OnNotify(const NMHDR& header);
+    void OnContextMenu(HWND source, LPARAM position);
+    void OnCommand(int id);
+
+    Win32Registry registry_;
+    ShellIcons shellIcons_;
+    Win32ProcessLauncher launcher_;
+    Win32FileRemover remover_;
+    HICON appIcon_ = nullptr;
+    HMENU commands_ = nullptr;  // mnuOfCommands
+    UINT dpi_ = 96;
+    FontHandle font_;
+    ReportList list_;  // lvwFile
+    SortState sort_;
+    bool bResizing = false;
+    std::unique_ptr<SplashWindow> splash_;
+    std::unique_ptr<PropertiesWindow> properties_;
+    std::unique_ptr<BackupWindow> backup_;
+    std::unique_ptr<FileTypeCatalogue> catalogue_;
+};
+
+}  // namespace ft::ui

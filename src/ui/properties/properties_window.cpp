@@ -1,0 +1,151 @@
+#include "ui/properties/properties_window.h"
+
+#include <array>
+
+#include "ui/common/window_ids.h"
+
+namespace ft::ui {
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
+constexpr int kClientWidth = 7110;
+constexpr int kClientHeight = 4290;
+constexpr DWORD kBox = WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD kBoxEx = WS_EX_CLIENTEDGE;
+constexpr int kVerbLeft = 120, kVerbTop = 1920, kVerbWidth = 6840, kVerbHeight = 1650;
+constexpr int kDesignColumnWidth = 1440;
+
+// Table order is the Tab order (the verb list, created after them, comes last); labels take no focus.
+const std::array<ControlSpec, 15> kControls{{
+    {kIdPropText1 + 0, L"EDIT", L"", kBox, kBoxEx, 120, 360, 1815, 285},     // Text1: extension key
+    {kIdPropText1 + 1, L"EDIT", L"", kBox, kBoxEx, 120, 960, 1815, 285},     // Text2: its default value
+    {kIdPropText1 + 2, L"EDIT", L"", kBox, kBoxEx, 2160, 960, 2655, 285},    // Text3: content type
+    {kIdPropClose, L"BUTTON", L"关闭", BS_PUSHBUTTON | WS_TABSTOP, 0, 5760, 3800, 1215, 375},
+    {kIdPropText1 + 3, L"EDIT", L"", kBox, kBoxEx, 120, 1560, 6855, 285},    // Text4: default icon
+    {kIdPropSmallIcon, L"STATIC", L"", SS_OWNERDRAW, 0, 840, 3840, 240, 240},
+    {kIdPropText1 + 5, L"EDIT", L"", kBox, kBoxEx, 2160, 360, 4815, 285},    // Text6: type name
+    {kIdPropLargeIcon, L"STATIC", L"", SS_OWNERDRAW, 0, 120, 3720, 480, 480},
+    {kIdPropText1 + 4, L"EDIT", L"", kBox, kBoxEx, 5040, 960, 1935, 285},    // Text5: shell default value
+    {0x7001, L"STATIC", L"文件后缀名", SS_LEFT, 0, 120, 120, 1335, 255},
+    {0x7002, L"STATIC", L"文件类型", SS_LEFT, 0, 2160, 120, 2175, 255},
+    {0x7003, L"STATIC", L"注册表键值", SS_LEFT, 0, 120, 720, 1815, 255},
+    {0x7004, L"STATIC", L"内容类型", SS_LEFT, 0, 2160, 720, 1935, 255},
+    {0x7005, L"STATIC", L"数值数据", SS_LEFT, 0, 5040, 720, 1815, 255},
+    {0x7006, L"STATIC", L"文件默认图标", SS_LEFT, 0, 120, 1320, 1935, 255},
+}};
+
+const std::array<ReportList::Column, 2> kVerbColumns{{
+    {L"Action", L"项", 0},
+    {L"Command", L"参数", 0},
+}};
+
+int BoxId(PropertiesView::Box box) { return kIdPropText1 + static_cast<int>(box); }
+
+}  // namespace
+
+void PropertiesWindow::EnsureBuilt() {
+    if (Handle()) return;
+    RegisterClassOnce(kPropertiesClass, GetSysColorBrush(COLOR_BTNFACE), icon_);
+    const UINT dpi = DpiOf(owner_);
+    const SIZE outer = OuterSizeForClient(kClientWidth, kClientHeight, kStyle, 0, false, dpi);
+    if (!CreateWindowFor(kPropertiesClass, L"文件类型属性", kStyle, 0, owner_, outer.cx, outer.cy)) return;
+    dpi_ = DpiOf(Handle());
+    font_ = CreateMessageFont(dpi_);
+    CreateControls(Handle(), kControls, dpi_, font_.get());
+    verbs_.Create(Handle(), kIdPropVerbList, 0, kVerbColumns);
+    SendMessageW(verbs_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    ApplyDpi(dpi_);
+    verbs_.SetColumnWidth(L"Action", Px(kDesignColumnWidth, dpi_));
+    verbs_.SetColumnWidth(L"Command", Px(kDesignColumnWidth, dpi_));
+    HWND tooltips = CreateTooltips(Handle());
+    AddTooltip(tooltips, Handle(), kIdPropClose, L"Exit");
+    shownSinceBuilt_ = false;
+}
+
+void PropertiesWindow::ApplyDpi(UINT dpi) {
+    dpi_ = dpi;
+    font_ = CreateMessageFont(dpi);
+    PlaceControls(Handle(), kControls, dpi);
+    SetFontOf(Handle(), kControls, font_.get());
+    SendMessageW(verbs_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    SetWindowPos(verbs_.Handle(), nullptr, Px(kVerbLeft, dpi), Px(kVerbTop, dpi), Px(kVerbWidth, dpi),
+                 Px(kVerbHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PropertiesWindow::SetText(Box box, const std::wstring& text) {
+    EnsureBuilt();
+    SetDlgItemTextW(Handle(), BoxId(box), text.c_str());
+}
+
+int PropertiesWindow::VerbListWidth() {
+    EnsureBuilt();
+    return verbs_.Width();
+}
+
+void PropertiesWindow::SetVerbColumnWidths(int action, int command) {
+    EnsureBuilt();
+    verbs_.SetColumnWidth(L"Action", action);
+    verbs_.SetColumnWidth(L"Command", command);
+}
+
+void PropertiesWindow::ClearVerbs() {
+    EnsureBuilt();
+    verbs_.Clear();
+}
+
+void PropertiesWindow::AddVerb(const std::wstring& action, const std::wstring& command) {
+    EnsureBuilt();
+    verbs_.AddRow(action, command, std::nullopt);
+}
+
+void PropertiesWindow::SetIcons(std::optional<int> iconSlot) {
+    EnsureBuilt();
+    iconSlot_ = iconSlot;
+    InvalidateRect(GetDlgItem(Handle(), kIdPropSmallIcon), nullptr, TRUE);
+    InvalidateRect(GetDlgItem(Handle(), kIdPropLargeIcon), nullptr, TRUE);
+}
+
+void PropertiesWindow::Show() {
+    EnsureBuilt();
+    if (!shownSinceBuilt_) {
+        CenterWindow(Handle(), owner_);
+        shownSinceBuilt_ = true;
+        ShowWindow(Handle(), SW_SHOW);
+        SetFocus(GetDlgItem(Handle(), BoxId(Box::Text1)));
+    } else {
+        ShowWindow(Handle(), SW_SHOW);
+    }
+}
+
+void PropertiesWindow::DrawIcon(const DRAWITEMSTRUCT& draw) const {
+    FillRect(draw.hDC, &draw.rcItem, GetSysColorBrush(COLOR_WINDOW));
+    if (!iconSlot_) return;
+    HIMAGELIST pictures = draw.CtlID == kIdPropLargeIcon ? pictures_.LargePictures() : pictures_.SmallPictures();
+    // Drawn unscaled from the top-left corner; the box is sized for the icon at this DPI.
+    ImageList_Draw(pictures, *iconSlot_, draw.hDC, 0, 0, ILD_NORMAL);
+}
+
+LRESULT PropertiesWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        PressFocusedButtonOnEnter(Handle(), wParam);
+        if (LOWORD(wParam) == kIdPropClose && HIWORD(wParam) == BN_CLICKED) DestroyWindow(Handle());
+        return 0;
+    case WM_DRAWITEM:
+        DrawIcon(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_DPICHANGED:
+        ApplyDpi(HIWORD(wParam));
+        ApplySuggestedRect(Handle(), lParam);
+        return 0;
+    default:
+        return Window::HandleMessage(message, wParam, lParam);
+    }
+}
+
+void PropertiesWindow::OnDestroyed() {
+    iconSlot_.reset();
+    shownSinceBuilt_ = false;
+}
+
+}  // namespace ft::ui

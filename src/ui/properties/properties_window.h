@@ -1,0 +1,49 @@
+#pragma once
+// The properties of one file type: six text boxes, the verb list and the two icons. It is
+// built on the first write, refilled in place by later requests and discarded when closed.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <optional>
+
+#include "catalogue/views.h"
+#include "icons/shell_icons.h"
+#include "ui/common/layout.h"
+#include "ui/common/report_list.h"
+#include "ui/common/window.h"
+
+namespace ft::ui {
+
+class PropertiesWindow : public Window, public PropertiesView {
+public:
+    PropertiesWindow(HWND owner, HICON icon, const ShellIcons& pictures)
+        : owner_(owner), icon_(icon), pictures_(pictures) {}
+
+    void SetText(Box box, const std::wstring& text) override;
+    int VerbListWidth() override;
+    void SetVerbColumnWidths(int action, int command) override;
+    void ClearVerbs() override;
+    void AddVerb(const std::wstring& action, const std::wstring& command) override;
+    void SetIcons(std::optional<int> iconSlot) override;
+    void Show() override;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDestroyed() override;
+
+private:
+    void EnsureBuilt();
+    void ApplyDpi(UINT dpi);
+    void DrawIcon(const DRAWITEMSTRUCT& draw) const;
+
+    HWND owner_;
+    HICON icon_;
+    const ShellIcons& pictures_;
+    UINT dpi_ = 96;
+    FontHandle font_;
+    ReportList verbs_;
+    std::optional<int> iconSlot_;
+    bool shownSinceBuilt_ = false;
+};
+
+}  // namespace ft::ui
