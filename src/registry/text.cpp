@@ -96,14 +96,4 @@ bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b) {
     return true;
 }
 
-bool NameLessIgnoringCase(std::wstring_view a, std::wstring_view b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto x = static_cast<std::uint32_t>(UpperChar(a[i]));
-        const auto y = static_cast<std::uint32_t>(UpperChar(b[i]));
-        if (x != y) return x < y;
-    }
-    return a.size() < b.size();
-}
-
 }  // namespace ft

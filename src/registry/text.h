@@ -25,7 +25,5 @@ std::wstring UpperText(std::wstring_view text);
 
 // Equality of names as the registry compares them: without regard to letter case.
 bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b);
-// Ordering consistent with SameNameIgnoringCase, as the registry enumerates subkeys.
-bool NameLessIgnoringCase(std::wstring_view a, std::wstring_view b);
 
 }  // namespace ft
