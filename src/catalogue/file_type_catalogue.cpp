@@ -50,7 +50,7 @@ void FileTypeCatalogue::AddFileType() {
     sTypeName = info.ok ? TrimNull(info.typeName).substr(0, kTypeNameChars) : std::wstring();
     sFileExt = keyName.substr(1);
     sImageKey = ImageKey(sFileExt);
-    if (info.ok && icons_.Store(sImageKey, info.iconIndex)) surfaceSlot_ = icons_.Lookup(sImageKey);
+    if (info.ok) icons_.Store(sImageKey, info.iconIndex);
 
     services_.fileList.AddRow(FileTypeRow{sFileExt, sTypeName, icons_.Lookup(sImageKey)});
     services_.mainView.ProcessPendingMessages();
@@ -105,8 +105,8 @@ void FileTypeCatalogue::ShowTypeProperties() {
     }
 
     sImageKey = ImageKey(sFileExt);
-    if (const auto slot = icons_.Lookup(sImageKey)) surfaceSlot_ = slot;
-    view.SetIcons(surfaceSlot_);
+    // A type without pictures shows none, never the pictures of the type looked up before it.
+    view.SetIcons(icons_.Lookup(sImageKey));
     view.SetText(Box::Text6, sTypeName);
     view.Show();
     services_.mainView.Repaint();

@@ -67,7 +67,6 @@ private:
     CatalogueServices services_;
     RegistryReader reader_;
     IconStores icons_;
-    std::optional<int> surfaceSlot_;  // what the capture surfaces last held
     bool scanned_ = false;
 };
 

@@ -1,0 +1,269 @@
+// The properties lookup of one file type: what it reads from the registry and writes into the
+// properties window, in which order, and that it leaves no key open.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes.h"
+
+namespace ft {
+namespace {
+
+using fakes::CatalogueRig;
+using Verb = fakes::FakeProperties::Verb;
+
+constexpr const char* kTypes = R"reg(
+[HKEY_CLASSES_ROOT\.txt]
+@="txtfile"
+"Content Type"="text/plain"
+
+[HKEY_CLASSES_ROOT\txtfile]
+@="Text Document"
+
+[HKEY_CLASSES_ROOT\txtfile\DefaultIcon]
+@=hex(2):25,00,31,00,2c,00,2d,00,31,00,30,00,32,00,00,00
+
+[HKEY_CLASSES_ROOT\txtfile\shell]
+@="open"
+
+[HKEY_CLASSES_ROOT\txtfile\shell\open]
+
+[HKEY_CLASSES_ROOT\txtfile\shell\open\command]
+@="notepad.exe %1"
+
+[HKEY_CLASSES_ROOT\txtfile\shell\print]
+@="&Print"
+
+[HKEY_CLASSES_ROOT\txtfile\shell\print\command]
+@="notepad.exe /p %1"
+
+[HKEY_CLASSES_ROOT\txtfile\shell\printto]
+@="Print to"
+
+[HKEY_CLASSES_ROOT\.cfg]
+"Content Type"=hex:74,00,65,00,78,00,74,00,00,00
+
+[HKEY_CLASSES_ROOT\.cfg\DefaultIcon]
+@="cfg.dll,1"
+
+[HKEY_CLASSES_ROOT\.cfg\shell]
+
+[HKEY_CLASSES_ROOT\.cfg\shell\edit\command]
+@="edit.exe \"%1\""
+
+[HKEY_CLASSES_ROOT\cfgfile\shell\open\command]
+@="must not be read"
+)reg";
+
+void ExpectEveryKeyClosed(const MemoryRegistry& registry) {
+    EXPECT_GT(registry.OpenCount(), 0u);
+    EXPECT_EQ(registry.OpenCount(), registry.CloseCount());
+    EXPECT_EQ(registry.LiveHandles(), 0u);
+}
+
+void Request(CatalogueRig& rig, const std::wstring& ext, const std::wstring& typeName) {
+    rig.catalogue.SelectRow(ext, typeName);
+    rig.log.Clear();
+    rig.catalogue.ShowTypeProperties();
+}
+
+TEST(CatalogueProperties, ReadsTheTypeKeyThatTheExtensionNamesAndFillsTheWindowBeforeShowingIt) {
+    CatalogueRig rig;
+    fakes::LoadReg(rig.registry, kTypes);
+    Request(rig, L"txt", L"Text Document");
+
+    // A verb without a default value shows its name; one without a command key an empty command.
+    EXPECT_EQ(rig.log.All(), (std::vector<std::wstring>{
+                                 L"props.text1 .txt", L"props.text2 txtfile", L"props.text3 text/plain",
+                                 L"props.text4 %1,-102", L"props.widths 80 520", L"props.clear", L"props.text5 open",
+                                 L"props.verb open|notepad.exe %1", L"props.verb &Print|notepad.exe /p %1",
+                                 L"props.verb Print to|", L"props.icons none", L"props.text6 Text Document",
+                                 L"props.show", L"main.repaint"}));
+    EXPECT_EQ(rig.catalogue.sFileExt, L"txt");
+    EXPECT_EQ(rig.catalogue.sTypeName, L"Text Document");
+    ExpectEveryKeyClosed(rig.registry);
+}
+
+TEST(CatalogueProperties, WithoutAUsableDefaultValueTheExtensionKeyIsItsOwnTypeKey) {
+    // No default value, an empty one, and one of a type the reader does not read as text.
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"no default value", ""},
+        {"empty default value", "@=\"\"\n"},
+        {"number as default value", "@=dword:00000001\n"},
+    };
+    for (const auto& [what, defaultValue] : cases) {
+        SCOPED_TRACE(what);
+        CatalogueRig rig;
+        fakes::LoadReg(rig.registry, kTypes);
+        fakes::LoadReg(rig.registry, "[HKEY_CLASSES_ROOT\\.cfg]\n" + defaultValue);
+        Request(rig, L"cfg", L"Config");
+
+        EXPECT_EQ(rig.properties.Text(1), L".cfg");
+        EXPECT_EQ(rig.properties.Text(2), L"");
+        EXPECT_EQ(rig.properties.Text(3), L"");  // "Content Type" is binary here
+        EXPECT_EQ(rig.properties.Text(4), L"cfg.dll,1");
+        EXPECT_EQ(rig.properties.Text(5), L"");  // shell key without default value
+        EXPECT_EQ(rig.properties.verbs, (std::vector<Verb>{{L"edit", L"edit.exe \"%1\""}}));
+        EXPECT_EQ(rig.properties.Text(6), L"Config");
+        ExpectEveryKeyClosed(rig.registry);
+    }
+}
+
+TEST(CatalogueProperties, MissingKeysGiveEmptyTextsAndNoVerbs) {
+    CatalogueRig rig;
+    fakes::LoadReg(rig.registry, kTypes);
+    fakes::LoadReg(rig.registry, R"reg(
+[HKEY_CLASSES_ROOT\.orphan]
+@="nosuchfile"
+
+[HKEY_CLASSES_ROOT\.plain]
+@="plainfile"
+
+[HKEY_CLASSES_ROOT\plainfile\DefaultIcon]
+@="plain.dll,3"
+)reg");
+
+    Request(rig, L"gone", L"");  // no extension key at all
+    EXPECT_EQ(rig.log.All(), (std::vector<std::wstring>{
+                                 L"props.text1 .gone", L"props.text2 ", L"props.text3 ", L"props.text4 ",
+                                 L"props.widths 80 520", L"props.clear", L"props.text5 ", L"props.icons none",
+                                 L"props.text6 ", L"props.show", L"main.repaint"}));
+
+    Request(rig, L"orphan", L"Orphan");  // names a type key that does not exist
+    EXPECT_EQ(rig.properties.Text(2), L"nosuchfile");
+    EXPECT_EQ(rig.properties.Text(4), L"");
+    EXPECT_EQ(rig.properties.Text(5), L"");
+    EXPECT_TRUE(rig.properties.verbs.empty());
+
+    Request(rig, L"plain", L"Plain");  // type key without a shell key
+    EXPECT_EQ(rig.properties.Text(4), L"plain.dll,3");
+    EXPECT_EQ(rig.properties.Text(5), L"");
+    EXPECT_TRUE(rig.properties.verbs.empty());
+    EXPECT_EQ(rig.registry.OpenCount(), rig.registry.CloseCount());
+    EXPECT_EQ(rig.registry.LiveHandles(), 0u);
+}
+
+TEST(CatalogueProperties, VerbsKeepTheRegistrysEnumerationOrder) {
+    CatalogueRig rig;
+    fakes::LoadReg(rig.registry, R"reg(
+[HKEY_CLASSES_ROOT\.v]
+@="vfile"
+
+[HKEY_CLASSES_ROOT\vfile\shell\zz]
+@="Mike"
+
+[HKEY_CLASSES_ROOT\vfile\shell\Mm]
+@="alpha"
+
+[HKEY_CLASSES_ROOT\vfile\shell\aa]
+@="Zulu"
+)reg");
+    RegKey shell = 0;
+    ASSERT_EQ(rig.registry.OpenKey(kClassesRoot, L"vfile\\shell", &shell), kRegSuccess);
+    std::vector<std::wstring> enumerated;
+    wchar_t name[260];
+    for (std::uint32_t i = 0;; ++i) {
+        std::uint32_t chars = 260;
+        if (rig.registry.EnumKey(shell, i, name, &chars) != kRegSuccess) break;
+        enumerated.emplace_back(name, chars);
+    }
+    rig.registry.CloseKey(shell);
+    const std::map<std::wstring, std::wstring> actionOf = {{L"zz", L"Mike"}, {L"Mm", L"alpha"}, {L"aa", L"Zulu"}};
+    std::vector<Verb> expected;
+    for (const auto& verb : enumerated) expected.push_back({actionOf.at(verb), L""});
+    ASSERT_EQ(expected.size(), 3u);
+
+    Request(rig, L"v", L"");
+    EXPECT_EQ(rig.properties.verbs, expected);
+}
+
+TEST(CatalogueProperties, ASecondRequestReplacesEverythingAndReadsTheRegistryAgain) {
+    CatalogueRig rig;
+    fakes::LoadReg(rig.registry, kTypes);
+    Request(rig, L"txt", L"Text Document");
+    Request(rig, L"cfg", L"Config");
+
+    for (int box = 1; box <= 6; ++box) EXPECT_EQ(rig.log.With(L"props.text" + std::to_wstring(box)).size(), 1u);
+    EXPECT_EQ(rig.properties.Text(2), L"");
+    EXPECT_EQ(rig.properties.Text(6), L"Config");
+    EXPECT_EQ(rig.properties.verbs, (std::vector<Verb>{{L"edit", L"edit.exe \"%1\""}}));
+
+    // Nothing is cached: a changed registry shows at the next request.
+    rig.registry.SetString(L".txt", L"Content Type", L"text/x-changed");
+    rig.registry.DeleteKey(L"txtfile\\shell\\print");
+    Request(rig, L"txt", L"Text Document");
+    EXPECT_EQ(rig.properties.Text(3), L"text/x-changed");
+    EXPECT_EQ(rig.properties.verbs, (std::vector<Verb>{{L"open", L"notepad.exe %1"}, {L"Print to", L""}}));
+    ExpectEveryKeyClosed(rig.registry);
+}
+
+TEST(CatalogueProperties, ColumnWidthsFollowTheVerbListWidthOnEveryRequest) {
+    CatalogueRig rig;
+    fakes::LoadReg(rig.registry, kTypes);
+    rig.properties.listWidth = 1000;
+    Request(rig, L"txt", L"");
+    // The Command column is wider than the list itself, on purpose.
+    EXPECT_EQ(rig.log.With(L"props.widths"), std::vector<std::wstring>{L"props.widths 200 1300"});
+    rig.properties.listWidth = 250;
+    Request(rig, L"txt", L"");
+    EXPECT_EQ(rig.log.With(L"props.widths"), std::vector<std::wstring>{L"props.widths 50 325"});
+}
+
+TEST(CatalogueProperties, AfterTheScanItShowsTheLastRowWithItsIconsAndAllItsVerbs) {
+    CatalogueRig rig;
+    fakes::LoadReg(rig.registry, kTypes);
+    rig.registry.CreateKey(L".aaa");
+    rig.shell.Answer(L".aaa", L"Triple A", 4);
+    rig.shell.Answer(L".cfg", L"Config", 6);
+    rig.shell.Answer(L".txt", L"Text Document", 5);
+    rig.catalogue.Load(L"D:\\Tools");
+    rig.catalogue.Scan();
+    const auto txtIcons = rig.catalogue.Icons().Lookup(L"#txt#");
+    ASSERT_TRUE(txtIcons.has_value());
+
+    // No row clicked: the last row the scan added. The scan's enumeration index must not
+    // leak into the verb enumeration.
+    rig.log.Clear();
+    rig.catalogue.ShowTypeProperties();
+    EXPECT_EQ(rig.properties.Text(1), L".txt");
+    EXPECT_EQ(rig.properties.Text(6), L"Text Document");
+    EXPECT_EQ(rig.properties.icons, txtIcons);
+    EXPECT_EQ(rig.properties.verbs.size(), 3u);
+    EXPECT_EQ(rig.catalogue.sImageKey, L"#txt#");
+
+    Request(rig, L"cfg", L"Config");
+    EXPECT_EQ(rig.properties.icons, rig.catalogue.Icons().Lookup(L"#cfg#"));
+    EXPECT_NE(rig.properties.icons, txtIcons);
+    EXPECT_EQ(rig.catalogue.sFileExt, L"cfg");
+}
+
+TEST(CatalogueProperties, ATypeWithoutPicturesShowsNoIconsRatherThanAnotherTypes) {
+    CatalogueRig rig;
+    fakes::LoadReg(rig.registry, kTypes);
+    rig.shell.Answer(L".cfg", L"Config", 6);  // the query for .txt fails: no pictures stored
+    rig.catalogue.Scan();
+    ASSERT_TRUE(rig.catalogue.Icons().Lookup(L"#cfg#").has_value());
+    ASSERT_FALSE(rig.catalogue.Icons().Lookup(L"#txt#").has_value());
+
+    Request(rig, L"cfg", L"Config");
+    Request(rig, L"txt", L"");
+    EXPECT_EQ(rig.properties.icons, std::nullopt);
+}
+
+TEST(CatalogueProperties, MenuIndexTwoExportsAndEveryOtherIndexShowsProperties) {
+    for (const int index : {0, 1, 2, 3}) {
+        SCOPED_TRACE(index);
+        CatalogueRig rig;
+        fakes::LoadReg(rig.registry, kTypes);
+        rig.catalogue.Load(L"D:\\Tools");
+        rig.catalogue.SelectRow(L"txt", L"Text Document");
+        rig.log.Clear();
+        rig.catalogue.RunCommand(index);
+        EXPECT_EQ(rig.log.With(L"props.show").size(), index == 2 ? 0u : 1u);
+        EXPECT_EQ(rig.log.With(L"backup.show").size(), index == 2 ? 1u : 0u);
+    }
+}
+
+}  // namespace
+}  // namespace ft

@@ -1,0 +1,251 @@
+#pragma once
+// Recording fakes of the windows and the platform services the catalogue talks to. Every
+// view, the launcher and the remover append to one shared event log, so a test can check the
+// order in which the catalogue touches them (label before bar, deletions before starts...).
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/file_type_catalogue.h"
+#include "catalogue/views.h"
+#include "registry/memory_registry.h"
+#include "registry/reg_file.h"
+
+namespace ft::fakes {
+
+class EventLog {
+public:
+    void Add(std::wstring event) { events_.push_back(std::move(event)); }
+    const std::vector<std::wstring>& All() const { return events_; }
+    void Clear() { events_.clear(); }
+    // The events that start with `prefix`, in order.
+    std::vector<std::wstring> With(std::wstring_view prefix) const {
+        std::vector<std::wstring> found;
+        std::copy_if(events_.begin(), events_.end(), std::back_inserter(found),
+                     [&](const std::wstring& e) { return e.starts_with(prefix); });
+        return found;
+    }
+    // Position of the first event equal to `event`, or -1.
+    int IndexOf(std::wstring_view event) const {
+        const auto it = std::find(events_.begin(), events_.end(), event);
+        return it == events_.end() ? -1 : static_cast<int>(it - events_.begin());
+    }
+
+private:
+    std::vector<std::wstring> events_;
+};
+
+inline std::wstring SlotText(std::optional<int> slot) { return slot ? std::to_wstring(*slot) : L"none"; }
+
+// Answers from a table of names; any other name fails.
+struct FakeShell : ShellInfoSource {
+    ShellTypeInfo Query(const std::wstring& fileName) override {
+        queries.push_back(fileName);
+        const auto it = answers.find(fileName);
+        return it == answers.end() ? ShellTypeInfo{} : it->second;
+    }
+    void Answer(const std::wstring& fileName, std::wstring typeName, int iconIndex) {
+        answers[fileName] = ShellTypeInfo{true, std::move(typeName), iconIndex};
+    }
+    std::map<std::wstring, ShellTypeInfo> answers;
+    std::vector<std::wstring> queries;
+};
+
+// Hands out increasing slots, one per capture; indexes in `failing` cannot be drawn.
+struct FakeIconCapture : IconCapture {
+    std::optional<int> Capture(int systemIconIndex) override {
+        captured.push_back(systemIconIndex);
+        if (failing.count(systemIconIndex) != 0) return std::nullopt;
+        return nextSlot++;
+    }
+    int nextSlot = 100;
+    std::set<int> failing;
+    std::vector<int> captured;  // system icon indexes, in the order they were drawn
+};
+
+struct FakeMainView : MainView {
+    explicit FakeMainView(EventLog& log) : log(log) {}
+    void SetCaption(const std::wstring& text) override {
+        caption = text;
+        log.Add(L"main.caption " + text);
+    }
+    void SetVisible(bool visible) override { log.Add(visible ? L"main.visible 1" : L"main.visible 0"); }
+    void SetBusyPointer(bool busy) override { log.Add(busy ? L"main.busy 1" : L"main.busy 0"); }
+    void ProcessPendingMessages() override {
+        log.Add(L"main.yield");
+        if (onYield) onYield();
+    }
+    void Repaint() override { log.Add(L"main.repaint"); }
+    EventLog& log;
+    std::wstring caption;
+    std::function<void()> onYield;  // what other handlers (or programs) do while the scan yields
+};
+
+struct FakeFileList : FileListView {
+    explicit FakeFileList(EventLog& log) : log(log) {}
+    void AddRow(const FileTypeRow& row) override {
+        rows.push_back(row);
+        log.Add(L"list.add " + row.extension + L"|" + row.typeName + L"|" + SlotText(row.iconSlot));
+    }
+    EventLog& log;
+    std::vector<FileTypeRow> rows;
+};
+
+struct FakeProgress : ProgressView {
+    explicit FakeProgress(EventLog& log) : log(log) {}
+    void Show() override { log.Add(L"progress.show"); }
+    void SetPercentText(const std::wstring& text) override { log.Add(L"progress.text " + text); }
+    void SetBarValue(int value) override { log.Add(L"progress.bar " + std::to_wstring(value)); }
+    void Close() override { log.Add(L"progress.close"); }
+    EventLog& log;
+};
+
+// Keeps what a real properties window would show, besides logging every call.
+struct FakeProperties : PropertiesView {
+    struct Verb {
+        std::wstring action;
+        std::wstring command;
+        bool operator==(const Verb&) const = default;
+    };
+    explicit FakeProperties(EventLog& log) : log(log) {}
+    void SetText(Box box, const std::wstring& text) override {
+        const int n = static_cast<int>(box) + 1;
+        texts[n] = text;
+        log.Add(L"props.text" + std::to_wstring(n) + L" " + text);
+    }
+    int VerbListWidth() override { return listWidth; }
+    void SetVerbColumnWidths(int action, int command) override {
+        log.Add(L"props.widths " + std::to_wstring(action) + L" " + std::to_wstring(command));
+    }
+    void ClearVerbs() override {
+        verbs.clear();
+        log.Add(L"props.clear");
+    }
+    void AddVerb(const std::wstring& action, const std::wstring& command) override {
+        verbs.push_back({action, command});
+        log.Add(L"props.verb " + action + L"|" + command);
+    }
+    void SetIcons(std::optional<int> slot) override {
+        icons = slot;
+        log.Add(L"props.icons " + SlotText(slot));
+    }
+    void Show() override { log.Add(L"props.show"); }
+    std::wstring Text(int n) const { return texts.count(n) ? texts.at(n) : L"<unset>"; }
+
+    EventLog& log;
+    int listWidth = 400;
+    std::map<int, std::wstring> texts;  // Text1..Text6
+    std::vector<Verb> verbs;
+    std::optional<int> icons;
+};
+
+struct FakeBackup : BackupView {
+    explicit FakeBackup(EventLog& log) : log(log) {}
+    void SetPaths(const std::wstring& ext, const std::wstring& type) override {
+        extPath = ext;
+        typePath = type;
+        log.Add(L"backup.paths " + ext + L"|" + type);
+    }
+    void Show() override { log.Add(L"backup.show"); }
+    EventLog& log;
+    std::wstring extPath = L"<unset>";
+    std::wstring typePath = L"<unset>";
+};
+
+struct FakeLauncher : ProcessLauncher {
+    explicit FakeLauncher(EventLog& log) : log(log) {}
+    bool Start(const std::wstring& commandLine, bool hidden) override {
+        started.push_back(commandLine);
+        log.Add(std::wstring(hidden ? L"launch(hidden) " : L"launch ") + commandLine);
+        return succeed;
+    }
+    EventLog& log;
+    bool succeed = true;
+    std::vector<std::wstring> started;
+};
+
+struct FakeRemover : FileRemover {
+    explicit FakeRemover(EventLog& log) : log(log) {}
+    void Remove(const std::wstring& path) override { log.Add(L"remove " + path); }
+    EventLog& log;
+};
+
+// Splits a command line as CommandLineToArgvW does: blanks separate arguments outside quotes;
+// 2n backslashes and a quote give n backslashes and a quote that toggles quoting, 2n+1
+// backslashes and a quote give n backslashes and a literal quote; other backslashes are literal.
+// In a run of quotes every third is literal and ends quoting ("" inside quotes gives a quote);
+// the C runtime since 2008 differs only there, keeping quoting on, and quoting that is read the
+// same by both must never produce such a run. The program name follows the same rules here,
+// which holds for the plain names the program starts.
+inline std::vector<std::wstring> SplitCommandLine(std::wstring_view line) {
+    const auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+    std::vector<std::wstring> args;
+    std::size_t i = 0;
+    for (;;) {
+        while (i < line.size() && blank(line[i])) ++i;
+        if (i == line.size()) return args;
+        std::wstring arg;
+        int quotes = 0;  // 1 inside quotes
+        while (i < line.size() && (quotes != 0 || !blank(line[i]))) {
+            if (line[i] == L'\\') {
+                std::size_t n = 0;
+                for (; i < line.size() && line[i] == L'\\'; ++i) ++n;
+                const bool quoteFollows = i < line.size() && line[i] == L'"';
+                arg.append(quoteFollows ? n / 2 : n, L'\\');
+                if (!quoteFollows) continue;
+                if (n % 2 == 1) {
+                    arg.push_back(L'"');
+                } else {
+                    ++quotes;
+                }
+                ++i;
+            } else if (line[i] == L'"') {
+                ++quotes;
+                ++i;
+            } else {
+                arg.push_back(line[i++]);
+                continue;
+            }
+            for (; i < line.size() && line[i] == L'"'; ++i) {
+                if (++quotes == 3) {
+                    arg.push_back(L'"');
+                    quotes = 0;
+                }
+            }
+            if (quotes == 2) quotes = 0;
+        }
+        args.push_back(std::move(arg));
+    }
+}
+
+// A catalogue wired to an in-memory registry and to all the fakes above.
+struct CatalogueRig {
+    MemoryRegistry registry;
+    EventLog log;
+    FakeShell shell;
+    FakeIconCapture capture;
+    FakeMainView main{log};
+    FakeFileList list{log};
+    FakeProgress progress{log};
+    FakeProperties properties{log};
+    FakeBackup backup{log};
+    FakeLauncher launcher{log};
+    FakeRemover remover{log};
+    FileTypeCatalogue catalogue{
+        CatalogueServices{registry, shell, capture, main, list, progress, properties, backup, launcher, remover}};
+};
+
+// Loads registry-editor text (UTF-8 here, for readable tests) into `registry`.
+inline void LoadReg(MemoryRegistry& registry, std::string_view text) {
+    const std::string file = std::string("Windows Registry Editor Version 5.00\r\n\r\n") + std::string(text);
+    LoadRegFile(std::vector<std::uint8_t>(file.begin(), file.end()), registry);
+}
+
+}  // namespace ft::fakes

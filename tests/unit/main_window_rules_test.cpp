@@ -1,0 +1,80 @@
+// The main window's rules that need no window: sorting by header, the smallest size, the
+// progress percentage, the caption and the twips conversion.
+#include "catalogue/main_window_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+
+namespace ft {
+namespace {
+
+TEST(SortState, HeaderClicksFlipTheSortedColumnAndSortAnotherAscending) {
+    SortState sort;
+    EXPECT_EQ(sort.key, 0);
+    EXPECT_EQ(sort.order, SortOrder::Ascending);
+    EXPECT_FALSE(sort.sorted);
+
+    struct Step {
+        int click;
+        int key;
+        SortOrder order;
+    };
+    const Step steps[] = {
+        {1, 0, SortOrder::Descending},  // the list starts sorted by extension, ascending
+        {1, 0, SortOrder::Ascending},
+        {2, 1, SortOrder::Ascending},
+        {2, 1, SortOrder::Descending},
+        {1, 0, SortOrder::Ascending},   // back to the other column: ascending, not flipped
+        {2, 1, SortOrder::Ascending},
+    };
+    for (const auto& step : steps) {
+        sort.OnColumnClick(step.click);
+        EXPECT_EQ(sort.key, step.key);
+        EXPECT_EQ(sort.order, step.order);
+        EXPECT_TRUE(sort.sorted);
+    }
+}
+
+TEST(EnforceMinimumSize, WidensAndHeightensUpToTheSmallestSizeOnlyWhenNeeded) {
+    const Size minimum{kMinOuterWidthTwips, kMinOuterHeightTwips};
+    EXPECT_EQ(minimum, (Size{7440, 5010}));
+
+    EXPECT_EQ(EnforceMinimumSize({7000, 6000}, minimum, false), (Size{7440, 6000}));
+    EXPECT_EQ(EnforceMinimumSize({7440, 6000}, minimum, false), std::nullopt);
+    EXPECT_EQ(EnforceMinimumSize({7441, 6000}, minimum, false), std::nullopt);
+    EXPECT_EQ(EnforceMinimumSize({8000, 4000}, minimum, false), (Size{8000, 5010}));
+    EXPECT_EQ(EnforceMinimumSize({8000, 5010}, minimum, false), std::nullopt);
+    EXPECT_EQ(EnforceMinimumSize({8000, 5011}, minimum, false), std::nullopt);
+    EXPECT_EQ(EnforceMinimumSize({100, 100}, minimum, false), (Size{7440, 5010}));
+    EXPECT_EQ(EnforceMinimumSize({0, 0}, minimum, true), std::nullopt);  // minimized: left alone
+}
+
+TEST(ScanPercent, RoundsHalfToEvenAndStopsAtAFullBar) {
+    // Beyond the scan's own cases: 2.5 and 6.5 round down to even, 5.5 and 7.5 up; 21/600*100
+    // is a hair above 3.5.
+    const std::pair<std::int32_t, std::int32_t> cases[] = {
+        {0, 0}, {15, 2}, {21, 4}, {33, 6}, {39, 6}, {45, 8}, {599, 100},
+        {std::numeric_limits<std::int32_t>::max(), 100}};
+    for (const auto& [count, percent] : cases) EXPECT_EQ(ScanPercent(count), percent) << count;
+}
+
+TEST(MainWindowTexts, PercentAndCountCaption) {
+    EXPECT_EQ(PercentText(37), L"37%");
+    EXPECT_EQ(PercentText(0), L"0%");
+    EXPECT_EQ(CountCaption(512), L"本机文件类型数量：512个");
+    EXPECT_EQ(CountCaption(12345), L"本机文件类型数量：12345个");  // no grouping
+}
+
+TEST(TwipsToPixels, FifteenTwipsAPixelAt96DpiAndScaledWithTheDpi) {
+    EXPECT_EQ(TwipsToPixels(7440, 96), 496);
+    EXPECT_EQ(TwipsToPixels(5010, 96), 334);
+    EXPECT_EQ(TwipsToPixels(1488, 96), 99);   // 99.2
+    EXPECT_EQ(TwipsToPixels(5952, 96), 397);  // 396.8
+    EXPECT_EQ(TwipsToPixels(7440, 144), 744);
+    EXPECT_EQ(TwipsToPixels(7290, 192), 972);
+}
+
+}  // namespace
+}  // namespace ft
