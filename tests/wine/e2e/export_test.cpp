@@ -1,0 +1,190 @@
+// "文件类型备份 (.reg)": the extension key and the type key exported to .reg files in the
+// start-up directory, the result window, and its buttons that open the files in Notepad.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "program_session.h"
+
+namespace e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+HWND RequestExport(ProgramSession& session) {
+    const HWND window = session.RunMenuEntry(kMenuBackup, kBackupClass);
+    if (window) session.MoveAside(window);
+    return window;
+}
+
+// Waits until `file` holds what the registry editor writes for `key` in the fixture.
+void ExpectExportOf(const std::filesystem::path& file, const std::wstring& key) {
+    std::wstring fixtureError;
+    const auto expected = DumpOfFixtureKey(key, &fixtureError);
+    ASSERT_TRUE(expected.has_value()) << "fixture unreadable: " << fixtureError;
+    ASSERT_NE(expected->find(L"[" + key + L"]"), std::wstring::npos) << "the fixture has no key " << key;
+    std::optional<std::wstring> actual;
+    std::wstring error;
+    probe::WaitFor([&] { return probe::FileComplete(file) && (actual = DumpOfRegFile(file, &error)) == expected; });
+    ASSERT_TRUE(std::filesystem::exists(file)) << "no export file " << file.wstring();
+    ASSERT_TRUE(actual.has_value()) << file.wstring() << " does not load: " << error;
+    EXPECT_EQ(*actual, *expected) << file.wstring() << " is not the export of " << key;
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+// Clicks `button` and waits for a new Notepad window whose text holds `expectedLine`;
+// closes it again. True when it appeared with that text.
+::testing::AssertionResult ButtonOpensInNotepad(HWND button, const std::wstring& expectedLine,
+                                                const std::wstring& screenshotName) {
+    const auto before = probe::TopLevelWindowsOfClass(0, L"Notepad");
+    const std::set<HWND> old(before.begin(), before.end());
+    probe::LeftClick(probe::Center(probe::WindowRect(button)));
+    HWND notepad = nullptr;
+    std::wstring text;
+    const bool found = probe::WaitFor([&] {
+        for (HWND hwnd : probe::TopLevelWindowsOfClass(0, L"Notepad")) {
+            if (old.count(hwnd)) continue;
+            notepad = hwnd;
+            const HWND edit = FindWindowExW(hwnd, nullptr, L"Edit", nullptr);
+            text = edit ? probe::TextOf(edit) : L"";
+            if (text.find(expectedLine) != std::wstring::npos) return true;
+        }
+        return false;
+    });
+    if (notepad) {
+        if (found) probe::Screenshot(notepad, screenshotName);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(notepad, &pid);
+        PostMessageW(notepad, WM_CLOSE, 0, 0);
+        if (!probe::WaitFor([&] { return !IsWindow(notepad); }, probe::kShortWait)) {
+            if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+                TerminateProcess(process, 1);
+                CloseHandle(process);
+            }
+        }
+    }
+    if (!notepad) return ::testing::AssertionFailure() << "no Notepad window appeared";
+    if (!found) {
+        std::string shown(text.begin(), text.end());
+        return ::testing::AssertionFailure() << "Notepad does not show the export file; its text begins: "
+                                             << shown.substr(0, 200);
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST(Export, WritesTheExtensionKeyAndTheTypeKeyAndOpensThemInNotepad) {
+    ProgramSession session(L"export");
+    ASSERT_TRUE(session.ready());
+    ASSERT_TRUE(session.ClickRow(L"ftalpha"));
+    const HWND window = RequestExport(session);
+    ASSERT_NE(window, nullptr) << "no export window";
+
+    wchar_t caption[256] = {};
+    GetWindowTextW(window, caption, 256);
+    EXPECT_EQ(std::wstring(caption), L"文件类型备份");
+    const auto first = session.workDir() / L"FTALPHA#1.reg";
+    const auto second = session.workDir() / L"FTALPHA#2.reg";
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText1)), first.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText2)), second.wstring());
+    const HWND close = probe::ChildById(window, kBackupClose);
+    EXPECT_EQ(probe::TextOf(close), L"关闭");
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupBrowse1)), L"...");
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupBrowse2)), L"...");
+    EXPECT_TRUE(probe::WaitFor([&] { return FocusOf(window) == close; }, probe::kShortWait))
+        << "the focus does not start on 关闭";
+    probe::Screenshot(window, L"export-window-ftalpha");
+
+    ExpectExportOf(first, L".ftalpha");
+    ExpectExportOf(second, L"FtTest.Alpha");
+
+    EXPECT_TRUE(ButtonOpensInNotepad(probe::ChildById(window, kBackupBrowse1), L"[HKEY_CLASSES_ROOT\\.ftalpha]",
+                                     L"export-file-1-in-notepad"));
+    EXPECT_TRUE(ButtonOpensInNotepad(probe::ChildById(window, kBackupBrowse2), L"[HKEY_CLASSES_ROOT\\FtTest.Alpha]",
+                                     L"export-file-2-in-notepad"));
+
+    probe::LeftClick(probe::Center(probe::WindowRect(close)));
+    EXPECT_TRUE(session.app().WaitGone(kBackupClass)) << "关闭 did not destroy the export window";
+}
+
+std::wstring FirstDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+    const auto text = [](const std::vector<std::uint8_t>& bytes) {
+        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    };
+    const std::wstring x = text(a), y = text(b);
+    std::size_t i = 0;
+    while (i < x.size() && i < y.size() && x[i] == y[i]) ++i;
+    const std::size_t start = x.rfind(L'\n', i) == std::wstring::npos ? 0 : x.rfind(L'\n', i) + 1;
+    return L"before: \"" + x.substr(start, 120) + L"\"\nafter:  \"" + y.substr(start, 120) + L"\"";
+}
+
+TEST(Export, ATypeKeyNamedWithAQuoteIsExportedExactlyAndTheRegistryStaysAsItWas) {
+    ProgramSession session(L"export-quote");
+    ASSERT_TRUE(session.ready());
+    probe::TempDir scratch(L"hkcr");
+    const auto before = scratch.path() / L"before.reg";
+    const auto after = scratch.path() / L"after.reg";
+    ASSERT_TRUE(session.ClickRow(L"ftquote"));
+    ASSERT_TRUE(probe::RegExport(L"HKEY_CLASSES_ROOT", before));
+
+    const HWND window = RequestExport(session);
+    ASSERT_NE(window, nullptr) << "no export window";
+    const auto first = session.workDir() / L"FTQUOTE#1.reg";
+    const auto second = session.workDir() / L"FTQUOTE#2.reg";
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText1)), first.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText2)), second.wstring());
+    ExpectExportOf(first, L".ftquote");
+    ExpectExportOf(second, L"Ft\"Quote");
+
+    ASSERT_TRUE(probe::RegExport(L"HKEY_CLASSES_ROOT", after));
+    const auto a = probe::ReadFileBytes(before), b = probe::ReadFileBytes(after);
+    ASSERT_TRUE(a && b);
+    EXPECT_TRUE(*a == *b) << "HKEY_CLASSES_ROOT changed during the export:\n" << FirstDifference(*a, *b);
+    // Only the two export files came into being in the start-up directory.
+    std::set<std::wstring> files;
+    for (const auto& entry : std::filesystem::directory_iterator(session.workDir()))
+        files.insert(entry.path().filename().wstring());
+    EXPECT_EQ(files, (std::set<std::wstring>{L"FTQUOTE#1.reg", L"FTQUOTE#2.reg"}));
+}
+
+TEST(Export, OneExportWithoutATypeKeyThenAMixedCaseExtensionInTheSameWindow) {
+    ProgramSession session(L"export-single");
+    ASSERT_TRUE(session.ready());
+    // Files of an earlier backup: the first is replaced, the second deleted.
+    const auto first = session.workDir() / L"FTNODEFAULT#1.reg";
+    const auto second = session.workDir() / L"FTNODEFAULT#2.reg";
+    const std::vector<std::uint8_t> stale = {'s', 't', 'a', 'l', 'e'};
+    ASSERT_TRUE(probe::WriteFileBytes(first, stale));
+    ASSERT_TRUE(probe::WriteFileBytes(second, stale));
+
+    ASSERT_TRUE(session.ClickRow(L"ftnodefault"));
+    const HWND window = RequestExport(session);
+    ASSERT_NE(window, nullptr) << "no export window";
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText1)), first.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText2)), L"");
+    EXPECT_FALSE(std::filesystem::exists(second)) << "the old second file of this extension is still there";
+    ExpectExportOf(first, L".ftnodefault");
+    EXPECT_FALSE(std::filesystem::exists(second));
+
+    // The open window takes the next export's paths; the file name is upper-cased, the key is not.
+    ASSERT_TRUE(session.ClickRow(L"FtMixed"));
+    ASSERT_EQ(RequestExport(session), window) << "a second export window instead of the open one";
+    const auto mixedFirst = session.workDir() / L"FTMIXED#1.reg";
+    const auto mixedSecond = session.workDir() / L"FTMIXED#2.reg";
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText1)), mixedFirst.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText2)), mixedSecond.wstring());
+    ExpectExportOf(mixedFirst, L".FtMixed");
+    ExpectExportOf(mixedSecond, L"FtTest.Mixed");
+    const auto text = probe::ReadFileBytes(mixedFirst);
+    ASSERT_TRUE(text.has_value());
+    const std::wstring wide(reinterpret_cast<const wchar_t*>(text->data()), text->size() / sizeof(wchar_t));
+    EXPECT_NE(wide.find(L"[HKEY_CLASSES_ROOT\\.FtMixed]"), std::wstring::npos) << "the key's case was not kept";
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,209 @@
+// The main window once the list is ready: sorting by header clicks, the smallest size and
+// the list following the window's size, and the popup menu from mouse and keyboard.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwctype>
+
+#include "program_session.h"
+
+namespace e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Texts made only of ASCII letters and blanks order the same under any case-insensitive
+// comparison, ordinal or linguistic; those are the ones whose order the tests check.
+bool PlainText(const std::wstring& s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](wchar_t c) {
+        return c == L' ' || (c < 128 && std::iswalpha(c));
+    });
+}
+
+std::wstring Lower(std::wstring s) {
+    for (auto& c : s) c = static_cast<wchar_t>(std::towlower(c));
+    return s;
+}
+
+std::vector<std::wstring> PlainInOrder(const std::vector<std::wstring>& column) {
+    std::vector<std::wstring> out;
+    for (const auto& s : column)
+        if (PlainText(s)) out.push_back(Lower(s));
+    return out;
+}
+
+bool Ordered(const std::vector<std::wstring>& column, bool ascending) {
+    const auto plain = PlainInOrder(column);
+    return ascending ? std::is_sorted(plain.begin(), plain.end())
+                     : std::is_sorted(plain.rbegin(), plain.rend());
+}
+
+std::vector<std::pair<std::wstring, std::wstring>> SortedPairs(const std::vector<probe::ListRow>& rows) {
+    std::vector<std::pair<std::wstring, std::wstring>> pairs;
+    for (const auto& r : rows) pairs.emplace_back(r.text, r.sub);
+    std::sort(pairs.begin(), pairs.end());
+    return pairs;
+}
+
+// Clicks header `column` and waits until the column reads in the wanted order.
+std::vector<std::wstring> ClickHeaderAndRead(ProgramSession& session, int column, bool ascending) {
+    auto list = session.list();
+    const auto rect = list.HeaderItemRectOnScreen(column);
+    if (!rect) return {};
+    probe::LeftClick(probe::Center(*rect));
+    std::vector<std::wstring> texts;
+    probe::WaitFor([&] { return Ordered(texts = list.Column(column), ascending); }, probe::kShortWait);
+    return texts;
+}
+
+TEST(MainWindow, HeaderClicksSortDescendingThenAscendingAndByEitherColumn) {
+    ProgramSession session(L"sort");
+    ASSERT_TRUE(session.ready());
+    auto list = session.list();
+    const auto before = SortedPairs(list.Rows());
+    ASSERT_TRUE(probe::MakeForeground(session.main()));
+
+    // The list starts sorted by extension, ascending: the first click on that header flips it.
+    const auto extDescending = ClickHeaderAndRead(session, 0, false);
+    EXPECT_TRUE(Ordered(extDescending, false)) << "first click on 文件后缀名 did not sort descending";
+    const auto extAscending = ClickHeaderAndRead(session, 0, true);
+    EXPECT_TRUE(Ordered(extAscending, true)) << "second click on 文件后缀名 did not sort ascending";
+    // Extensions are unique, so the two orders are exact mirrors of each other.
+    EXPECT_EQ(extDescending, std::vector<std::wstring>(extAscending.rbegin(), extAscending.rend()));
+    // Letter case does not count: FtMixed sorts between ftchinese and ftnodefault.
+    const auto pos = [&](const wchar_t* ext) {
+        return std::find(extAscending.begin(), extAscending.end(), ext) - extAscending.begin();
+    };
+    EXPECT_LT(pos(L"ftalpha"), pos(L"ftbare"));
+    EXPECT_LT(pos(L"ftchinese"), pos(L"FtMixed"));
+    EXPECT_LT(pos(L"FtMixed"), pos(L"ftnodefault"));
+    EXPECT_LT(pos(L"ftnodefault"), pos(L"ftquote"));
+
+    // Another column sorts ascending first, then flips.
+    const auto typeAscending = ClickHeaderAndRead(session, 1, true);
+    EXPECT_TRUE(Ordered(typeAscending, true)) << "first click on 文件类型 did not sort ascending";
+    const auto typeDescending = ClickHeaderAndRead(session, 1, false);
+    EXPECT_TRUE(Ordered(typeDescending, false)) << "second click on 文件类型 did not sort descending";
+    ASSERT_GE(PlainInOrder(typeAscending).size(), 3u) << "too few plain type names to tell an order";
+    EXPECT_NE(PlainInOrder(typeAscending), PlainInOrder(typeDescending));
+
+    // Back on the first column: ascending again.
+    const auto extAgain = ClickHeaderAndRead(session, 0, true);
+    EXPECT_EQ(extAgain, extAscending);
+
+    // Sorting moves whole rows: every extension keeps its type name.
+    EXPECT_EQ(SortedPairs(list.Rows()), before);
+}
+
+TEST(MainWindow, KeepsItsSmallestSizeAndTheListFillsItAfterEveryResize) {
+    ProgramSession session(L"resize");
+    ASSERT_TRUE(session.ready());
+    const SIZE minimum = MinimumWindowSize();
+    const HWND main = session.main();
+    const HWND list = session.list().hwnd();
+    const auto size = [&] {
+        const RECT r = probe::WindowRect(main);
+        return SIZE{r.right - r.left, r.bottom - r.top};
+    };
+    const auto expectListFills = [&](const char* when) {
+        const RECT client = probe::ClientRectOnScreen(main);
+        const RECT l = probe::WindowRect(list);
+        EXPECT_TRUE(EqualRect(&client, &l)) << "after " << when << ": list " << l.left << "," << l.top << "-"
+                                            << l.right << "," << l.bottom << ", client " << client.left << ","
+                                            << client.top << "-" << client.right << "," << client.bottom;
+    };
+    const auto resize = [&](int width, int height) {
+        SetWindowPos(main, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+
+    resize(300, 200);
+    probe::WaitFor([&] { return size().cx == minimum.cx && size().cy == minimum.cy; }, probe::kShortWait);
+    EXPECT_EQ(size().cx, minimum.cx);
+    EXPECT_EQ(size().cy, minimum.cy);
+    expectListFills("too small a size");
+
+    resize(minimum.cx + 150, minimum.cy + 100);
+    probe::WaitFor([&] { return size().cx == minimum.cx + 150; }, probe::kShortWait);
+    EXPECT_EQ(size().cx, minimum.cx + 150);
+    EXPECT_EQ(size().cy, minimum.cy + 100);
+    expectListFills("growing");
+
+    // Only the dimension that is too small is corrected.
+    resize(minimum.cx - 40, minimum.cy + 60);
+    probe::WaitFor([&] { return size().cx == minimum.cx && size().cy == minimum.cy + 60; }, probe::kShortWait);
+    EXPECT_EQ(size().cx, minimum.cx);
+    EXPECT_EQ(size().cy, minimum.cy + 60);
+    expectListFills("too narrow a size");
+
+    // Minimised and restored: back at the same size, the list filling it.
+    const SIZE restoredSize = size();
+    ShowWindow(main, SW_MINIMIZE);
+    EXPECT_TRUE(probe::WaitFor([&] { return IsIconic(main) != FALSE; }, probe::kShortWait));
+    ShowWindow(main, SW_RESTORE);
+    ASSERT_TRUE(probe::WaitFor([&] { return !IsIconic(main); }, probe::kShortWait));
+    probe::WaitFor([&] { return size().cx == restoredSize.cx && size().cy == restoredSize.cy; }, probe::kShortWait);
+    EXPECT_EQ(size().cx, restoredSize.cx);
+    EXPECT_EQ(size().cy, restoredSize.cy);
+    expectListFills("minimise and restore");
+    probe::Screenshot(main, L"main-window-resized");
+}
+
+// The three entries, in order, and nothing else.
+void ExpectTheCommandMenu(ProgramSession& session, HWND menu, const char* how) {
+    ASSERT_NE(menu, nullptr) << "no popup menu after " << how;
+    if (const auto texts = probe::MenuTexts(menu)) {
+        EXPECT_EQ(*texts, kMenuEntries) << "menu opened by " << how;
+    } else {
+        // Wine keeps a menu's items private to its process: read the entries off the screen.
+        const auto tops = probe::FindMenuTexts(menu, kMenuEntries);
+        ASSERT_EQ(tops.size(), 3u);
+        for (std::size_t i = 0; i < tops.size(); ++i)
+            EXPECT_GE(tops[i], 0) << "the menu opened by " << how << " does not show " << kMenuEntries[i];
+        if (tops[0] >= 0 && tops[1] >= 0 && tops[2] >= 0) {
+            // In this order, one below the other at one pitch: nothing lies between them.
+            EXPECT_LT(tops[0], tops[1]);
+            EXPECT_EQ(tops[1] - tops[0], tops[2] - tops[1]) << "something lies between the entries";
+            // Home highlights the first entry and End the last: nothing lies before or after them.
+            probe::PressKey(VK_HOME);
+            const auto first = probe::HighlightedBand(menu);
+            ASSERT_TRUE(first.has_value()) << "Home highlights no entry";
+            EXPECT_TRUE(first->first <= tops[0] && tops[0] < first->second) << "an entry precedes " << kMenuEntries[0];
+            probe::PressKey(VK_END);
+            const auto last = probe::HighlightedBand(menu);
+            ASSERT_TRUE(last.has_value()) << "End highlights no entry";
+            EXPECT_TRUE(last->first <= tops[2] && tops[2] < last->second) << "an entry follows " << kMenuEntries[2];
+        }
+    }
+    probe::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(probe::WaitFor([&] { return session.app().PopupMenu() == nullptr; }, probe::kShortWait))
+        << "Escape did not close the menu opened by " << how;
+}
+
+TEST(MainWindow, RightButtonReleaseOverTheListOpensTheCommandMenu) {
+    ProgramSession session(L"menu-mouse");
+    ASSERT_TRUE(session.ready());
+    ASSERT_TRUE(session.ClickRow(L"ftalpha"));
+    const HWND menu = session.OpenMenuWithMouse();
+    ASSERT_NE(menu, nullptr) << "no popup menu after a right click on a row";
+    probe::Screenshot(menu, L"main-window-popup-menu");
+    ExpectTheCommandMenu(session, menu, "a right click on a row");
+
+    // Blank space below the last row opens it too.
+    const auto blank = session.BlankSpotBelowRows();
+    ASSERT_TRUE(blank.has_value()) << "no blank space below the last row to click on";
+    probe::RightClick(*blank);
+    HWND blankMenu = nullptr;
+    probe::WaitFor([&] { return (blankMenu = session.app().PopupMenu()) != nullptr; }, probe::kShortWait);
+    ExpectTheCommandMenu(session, blankMenu, "a right click below the last row");
+}
+
+TEST(MainWindow, MenuKeyAndShiftF10OpenTheSameMenu) {
+    ProgramSession session(L"menu-keys");
+    ASSERT_TRUE(session.ready());
+    ASSERT_TRUE(session.ClickRow(L"ftalpha"));
+    ExpectTheCommandMenu(session, session.OpenMenuWithKeyboard(false), "the context-menu key");
+    ExpectTheCommandMenu(session, session.OpenMenuWithKeyboard(true), "Shift+F10");
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,102 @@
+#pragma once
+// One running filetypes.exe per test, started in a fresh working directory, plus the user
+// gestures the end-to-end tests share (pick a row, open the popup menu, pick an entry).
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "registry/memory_registry.h"
+#include "wine/probe/probe.h"
+
+namespace e2e {
+
+inline constexpr wchar_t kMainClass[] = L"FileTypesMainWindow";
+inline constexpr wchar_t kSplashClass[] = L"FileTypesSplashWindow";
+inline constexpr wchar_t kPropertiesClass[] = L"FileTypesPropertiesWindow";
+inline constexpr wchar_t kBackupClass[] = L"FileTypesBackupWindow";
+inline constexpr wchar_t kMenuClass[] = L"#32768";
+
+inline constexpr int kFileList = 100;
+inline constexpr int kSplashLabel1 = 301;
+inline constexpr int kSplashLabel2 = 302;
+inline constexpr int kSplashPercent = 304;
+inline constexpr int kPropText1 = 401;  // Text1..Text6 are 401..406
+inline constexpr int kPropVerbList = 410;
+inline constexpr int kPropClose = 420;
+inline constexpr int kBackupText1 = 501;
+inline constexpr int kBackupText2 = 502;
+inline constexpr int kBackupBrowse1 = 503;
+inline constexpr int kBackupBrowse2 = 504;
+inline constexpr int kBackupClose = 505;
+
+inline const std::wstring kTitlePrefix = L"本机文件类型数量：";
+inline const std::vector<std::wstring> kMenuEntries = {L"查看文件类型属性", L"文件类型备份 (.reg)", L"Kestrix博客"};
+enum MenuEntry { kMenuProperties = 0, kMenuBackup = 1, kMenuBlog = 2 };
+
+// The program's smallest outer size, 7440 x 5010 twips, in pixels at the screen's DPI.
+SIZE MinimumWindowSize();
+
+class ProgramSession {
+public:
+    // Starts the program; `ready()` tells whether its main window came up with its title.
+    explicit ProgramSession(const std::wstring& tag);
+    ~ProgramSession();
+
+    bool started() const { return app_ != nullptr; }
+    bool ready() const { return main_ != nullptr && list_ != nullptr; }
+    probe::App& app() const { return *app_; }
+    HWND main() const { return main_; }
+    probe::RemoteListView list() const { return probe::RemoteListView(list_, app_->process()); }
+    const std::filesystem::path& workDir() const { return dir_.path(); }
+
+    // A left click on the row whose first column reads `extension`; true when the list
+    // then has that row selected.
+    bool ClickRow(const std::wstring& extension);
+    // Moves the selection with the arrow keys to the row reading `extension`.
+    bool ArrowToRow(const std::wstring& extension);
+    // A right click on the list (on the selected row when there is one); the menu window.
+    HWND OpenMenuWithMouse();
+    // Opens the popup menu from the keyboard (`shiftF10`: Shift+F10, else the menu key);
+    // the list must have the keyboard focus (ClickRow gives it).
+    HWND OpenMenuWithKeyboard(bool shiftF10);
+    // A point of the list below its last row, in screen coordinates; the main window is
+    // made taller when the rows fill it. Nothing when the screen is too small for that.
+    std::optional<POINT> BlankSpotBelowRows();
+    // Puts the main window at the screen's left edge and `window` to its right.
+    void MoveAside(HWND window) const;
+    // Opens the menu with the mouse, picks `entry` and waits for a shown window of `windowClass`.
+    HWND RunMenuEntry(MenuEntry entry, const wchar_t* windowClass);
+
+private:
+    probe::TempDir dir_;
+    std::unique_ptr<probe::App> app_;
+    HWND main_ = nullptr;
+    HWND list_ = nullptr;
+};
+
+// A shown top-level window of `className` in the program, once it appears.
+HWND WaitShown(const probe::App& app, const wchar_t* className);
+
+// The fixture (tests/fixtures/e2e.reg) as the prefix holds it: registry values, so that the
+// tests say what the program must show without repeating the file's bytes.
+struct VerbExpectation {
+    std::wstring action;
+    std::wstring command;
+};
+// Expected verb rows of a type key, in the order in which the registry enumerates its
+// shell subkeys (the probe reads that order from the prefix).
+std::vector<VerbExpectation> ExpectedVerbs(const std::wstring& typeKey,
+                                           const std::map<std::wstring, VerbExpectation>& byVerbName);
+
+// The .reg file at `file` loaded into a fresh in-memory registry, and its dump; nothing
+// when the file cannot be read or parsed.
+std::optional<std::wstring> DumpOfRegFile(const std::filesystem::path& file, std::wstring* error = nullptr);
+// The dump of the fixture reduced to the key `keyName` (directly under HKEY_CLASSES_ROOT)
+// with all its subkeys.
+std::optional<std::wstring> DumpOfFixtureKey(const std::wstring& keyName, std::wstring* error = nullptr);
+std::filesystem::path FixturePath();
+
+}  // namespace e2e
