@@ -103,7 +103,7 @@ FontHandle CreateChineseFont(const wchar_t* face, int tenthsOfPoint, UINT dpi) {
 
 void CreateControls(HWND parent, std::span<const ControlSpec> specs, UINT dpi, HFONT font) {
     for (const ControlSpec& spec : specs) {
-        HWND control = CreateWindowExW(spec.exStyle, spec.className, spec.text, WS_CHILD | WS_VISIBLE | spec.style,
+        HWND control = CreateWindowExW(spec.exStyle, spec.className, spec.text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | spec.style,
                                        Px(spec.left, dpi), Px(spec.top, dpi), Px(spec.width, dpi),
                                        Px(spec.height, dpi), parent,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),

@@ -37,7 +37,8 @@ struct ControlSpec {
     int left, top, width, height;  // twips
 };
 
-// Creates the controls in table order (which is also the Tab order), with the given font.
+// Creates the controls in table order (which is also the Tab order), with the given font. Where
+// design rectangles touch (a caption just above its box), the control created first stays whole.
 void CreateControls(HWND parent, std::span<const ControlSpec> specs, UINT dpi, HFONT font);
 void PlaceControls(HWND parent, std::span<const ControlSpec> specs, UINT dpi);
 void SetFontOf(HWND parent, std::span<const ControlSpec> specs, HFONT font);
