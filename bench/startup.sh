@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Start-up benchmark of filetypes.exe under Wine. Prints figures only.
+#
+# In one fresh prefix holding 2,500 extra keys under HKEY_CLASSES_ROOT (2,000 of them
+# extensions) it measures, several times each:
+#   floor        enum_floor.exe: walk HKEY_CLASSES_ROOT and count the keys
+#   floor+shell  enum_floor.exe --shell: the same plus SHGetFileInfoW per extension
+#   program      filetypes.exe: from process creation until the main window's title
+#                starts with "本机文件类型数量："
+# All three are timed inside Wine by launch_timer.exe (process creation to exit, or to
+# the title), with a persistent wineserver, so Wine's own start-up cost stays small.
+#   BENCH_REPS   repetitions (default 5)
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/wine-env.sh"
+cd "$FT_REPO" || exit 1
+
+reps=${BENCH_REPS:-5}
+extensions=2000
+type_keys=8
+other_keys=$((2500 - extensions - type_keys))
+
+ft_install_deps
+ft_build win64 >/dev/null || ft_die "build failed"
+exe=$FT_REPO/build/win64/filetypes.exe
+floor=$FT_REPO/build/win64/bench/enum_floor.exe
+timer=$FT_REPO/build/win64/bench/launch_timer.exe
+for f in "$exe" "$floor" "$timer"; do
+  [[ -f $f ]] || ft_die "$f was not built"
+done
+ft_prepare_template || ft_die "no Wine template"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/ft-bench.XXXXXX")
+prefix=$work/prefix
+cleanup() {
+  ft_wineserver_stop "$prefix"
+  ft_xvfb_stop
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# 2,000 extensions pointing at a few type keys that have an icon and an open command,
+# and ordinary keys to fill up to 2,500.
+reg=$work/bench.reg
+{
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+  for ((t = 0; t < type_keys; t++)); do
+    printf '[HKEY_CLASSES_ROOT\\BenchType.%d]\r\n@="Bench document %d"\r\n\r\n' "$t" "$t"
+    printf '[HKEY_CLASSES_ROOT\\BenchType.%d\\DefaultIcon]\r\n@="%%SystemRoot%%\\\\system32\\\\shell32.dll,%d"\r\n\r\n' "$t" "$t"
+    printf '[HKEY_CLASSES_ROOT\\BenchType.%d\\shell]\r\n@="open"\r\n\r\n' "$t"
+    printf '[HKEY_CLASSES_ROOT\\BenchType.%d\\shell\\open\\command]\r\n@="C:\\\\windows\\\\notepad.exe \\"%%1\\""\r\n\r\n' "$t"
+  done
+  for ((i = 0; i < other_keys; i++)); do
+    printf '[HKEY_CLASSES_ROOT\\BenchProgId.%04d]\r\n@="Bench object %d"\r\n\r\n' "$i" "$i"
+  done
+  for ((i = 0; i < extensions; i++)); do
+    printf '[HKEY_CLASSES_ROOT\\.bx%04d]\r\n@="BenchType.%d"\r\n"Content Type"="application/x-bench-%d"\r\n\r\n' \
+      "$i" $((i % type_keys)) "$i"
+  done
+} >"$reg"
+
+start=$EPOCHREALTIME
+ft_new_prefix "$prefix" || ft_die "no prefix"
+t_copy=$(ft_seconds_since "$start")
+ft_xvfb_start "$work" || ft_die "no Xvfb"
+ft_wine_env "$prefix"
+start=$EPOCHREALTIME
+ft_wineserver_start "$prefix"
+wine cmd /c exit 0 >/dev/null 2>&1 # start the prefix's services before timing anything
+t_boot=$(ft_seconds_since "$start")
+start=$EPOCHREALTIME
+ft_import_reg "$reg" "$work" || ft_die "import failed"
+t_import=$(ft_seconds_since "$start")
+
+winpath() { winepath -w "$1" 2>/dev/null; }
+w_floor=$(winpath "$floor")
+w_timer=$(winpath "$timer")
+w_exe=$(winpath "$exe")
+mkdir -p "$work/cwd"
+cd "$work/cwd" || exit 1
+
+# field NAME LINE: the value of NAME=... in a key=value line.
+field() { sed -n "s/.*\\b$1=\\([0-9.]*\\).*/\\1/p" <<<"$2"; }
+
+run_floor() { wine "$w_timer" --exit "$w_floor" "$@" 2>&1 | tr -d '\r'; }
+run_program() { wine "$w_timer" --title FileTypesMainWindow '本机文件类型数量：' "$w_exe" 2>&1 | tr -d '\r'; }
+
+echo "Wine start-up benchmark ($(wine --version))"
+echo "prefix copy ${t_copy} s, prefix services start ${t_boot} s, import of 2,500 keys ${t_import} s"
+counts=$(wine "$w_floor" | tr -d '\r')
+echo "HKEY_CLASSES_ROOT: $counts"
+
+# One untimed round so that every file involved is in the page cache.
+run_floor >/dev/null
+run_floor --shell >/dev/null
+run_program >/dev/null
+
+# Each floor line holds enum_floor's own "scan_ms= peak_kb=" and launch_timer's "ms=".
+declare -a a b c as bs am bm cm
+printf '\n%-4s %10s %10s %16s %16s %11s %13s\n' rep "floor ms" "(scan ms)" "floor+shell ms" "(scan ms)" "program ms" "program peak"
+for ((r = 1; r <= reps; r++)); do
+  la=$(run_floor)
+  lb=$(run_floor --shell)
+  lc=$(run_program)
+  a+=("$(field ms "$la")")
+  b+=("$(field ms "$lb")")
+  c+=("$(field ms "$lc")")
+  as+=("$(field scan_ms "$la")")
+  bs+=("$(field scan_ms "$lb")")
+  am+=("$(field peak_kb "$la")")
+  bm+=("$(field peak_kb "$lb")")
+  cm+=("$(field peak_kb "$lc")")
+  [[ -n ${c[-1]} ]] || echo "  program run failed: $lc"
+  printf '%-4s %10s %10s %16s %16s %11s %9s KiB\n' "$r" "${a[-1]}" "${as[-1]}" "${b[-1]}" "${bs[-1]}" "${c[-1]}" "${cm[-1]}"
+done
+
+# median VALUES...
+median() { printf '%s\n' "$@" | grep -E '^[0-9.]+$' | sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "n/a"; else if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+minimum() { printf '%s\n' "$@" | grep -E '^[0-9.]+$' | sort -n | head -1; }
+ratio() { awk -v x="$1" -v y="$2" 'BEGIN { if (y + 0 > 0 && x + 0 > 0) printf "%.2f", x / y; else print "n/a" }'; }
+
+ma=$(median "${a[@]}")
+mb=$(median "${b[@]}")
+mc=$(median "${c[@]}")
+echo
+printf '%-34s %10s %10s\n' "" "median ms" "min ms"
+printf '%-34s %10s %10s\n' "floor (enum_floor)" "$ma" "$(minimum "${a[@]}")"
+printf '%-34s %10s %10s\n' "  its scan alone" "$(median "${as[@]}")" "$(minimum "${as[@]}")"
+printf '%-34s %10s %10s\n' "floor + shell (enum_floor --shell)" "$mb" "$(minimum "${b[@]}")"
+printf '%-34s %10s %10s\n' "  its scan alone" "$(median "${bs[@]}")" "$(minimum "${bs[@]}")"
+printf '%-34s %10s %10s\n' "program until title" "$mc" "$(minimum "${c[@]}")"
+echo
+echo "program / floor          $(ratio "$mc" "$ma")"
+echo "program / floor+shell    $(ratio "$mc" "$mb")"
+echo "floor+shell / floor      $(ratio "$mb" "$ma")"
+echo
+echo "peak working set (median KiB): floor $(median "${am[@]}"), floor+shell $(median "${bm[@]}"), program $(median "${cm[@]}")"
