@@ -1,6 +1,7 @@
 #include "catalogue/file_type_catalogue.h"
 
 #include <cmath>
+#include <exception>
 
 #include "catalogue/command_line.h"
 #include "catalogue/main_window_rules.h"
@@ -27,7 +28,14 @@ void FileTypeCatalogue::Scan() {
     main.ProcessPendingMessages();
     for (;;) {
         if (reader_.EnumKey(kClassesRoot, lKeyIndex) != kRegSuccess) break;
-        if (reader_.sKeyName[0] == L'.') AddFileType();
+        if (reader_.sKeyName[0] == L'.') {
+            // A row that cannot be built is skipped: the scan must reach its end, or the main
+            // window would never be shown and the program could not even be closed.
+            try {
+                AddFileType();
+            } catch (const std::exception&) {
+            }
+        }
         ++lKeyIndex;
     }
     sCaption = CountCaption(lTypeCount);

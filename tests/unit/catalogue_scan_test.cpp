@@ -262,6 +262,20 @@ TEST(CatalogueScan, AnEnumerationErrorEndsTheScanWithWhatWasFound) {
     EXPECT_LT(rig.log.IndexOf(L"main.visible 1"), rig.log.IndexOf(L"progress.close"));
 }
 
+TEST(CatalogueScan, ARowThatThrowsIsSkippedAndTheScanStillShowsTheMainWindow) {
+    CatalogueRig rig;
+    for (const wchar_t* key : {L".a", L".b", L".c"}) rig.registry.CreateKey(key);
+    rig.shell.throwing.insert(L".b");
+
+    rig.catalogue.Load(L"D:\\Tools");
+    rig.catalogue.Scan();
+
+    EXPECT_EQ(Extensions(rig.list), (std::vector<std::wstring>{L"a", L"c"}));
+    EXPECT_EQ(rig.shell.queries.size(), 3u);
+    EXPECT_GE(rig.log.IndexOf(L"main.visible 1"), 0);
+    EXPECT_GE(rig.log.IndexOf(L"progress.close"), 0);
+}
+
 TEST(CatalogueScan, RunsOnlyOnce) {
     CatalogueRig rig;
     rig.registry.CreateKey(L".a");

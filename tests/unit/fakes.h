@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,7 @@ inline std::wstring SlotText(std::optional<int> slot) { return slot ? std::to_ws
 struct FakeShell : ShellInfoSource {
     ShellTypeInfo Query(const std::wstring& fileName) override {
         queries.push_back(fileName);
+        if (throwing.count(fileName) != 0) throw std::runtime_error("shell query failed");
         const auto it = answers.find(fileName);
         return it == answers.end() ? ShellTypeInfo{} : it->second;
     }
@@ -55,6 +57,7 @@ struct FakeShell : ShellInfoSource {
         answers[fileName] = ShellTypeInfo{true, std::move(typeName), iconIndex};
     }
     std::map<std::wstring, ShellTypeInfo> answers;
+    std::set<std::wstring> throwing;  // names whose query throws
     std::vector<std::wstring> queries;
 };
 
