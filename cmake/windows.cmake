@@ -14,6 +14,10 @@ target_compile_definitions(ft_win PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NO
 target_compile_definitions(ft_core PUBLIC UNICODE _UNICODE NOMINMAX)
 
 add_executable(filetypes WIN32 src/ui/app/winmain.cpp src/ui/res/app.rc)
+# windres reports no dependencies, so name what the resource script pulls in.
+set(RES_DIR ${CMAKE_SOURCE_DIR}/src/ui/res)
+set_source_files_properties(src/ui/res/app.rc PROPERTIES
+  OBJECT_DEPENDS "${RES_DIR}/app.ico;${RES_DIR}/splash.ico;${RES_DIR}/app.manifest;${RES_DIR}/resource.h")
 target_link_libraries(filetypes PRIVATE ft_win)
 target_link_options(filetypes PRIVATE ${STATIC_RUNTIME} -municode)
 set_target_properties(filetypes PROPERTIES OUTPUT_NAME filetypes)
