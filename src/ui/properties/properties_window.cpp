@@ -7,9 +7,6 @@
 namespace ft::ui {
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
-constexpr int kClientWidth = 7110;
-constexpr int kClientHeight = 4290;
 constexpr DWORD kBox = WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kBoxEx = WS_EX_CLIENTEDGE;
 constexpr int kVerbLeft = 120, kVerbTop = 1920, kVerbWidth = 6840, kVerbHeight = 1650;
@@ -39,35 +36,31 @@ const std::array<ReportList::Column, 2> kVerbColumns{{
     {L"Command", L"参数", 0},
 }};
 
+const OwnedWindowDesign kDesign{
+    kPropertiesClass, L"文件类型属性", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
+    7110,             4290,           kControls,
+    true,             kIdPropText1,
+};
+
 int BoxId(PropertiesView::Box box) { return kIdPropText1 + static_cast<int>(box); }
 
 }  // namespace
 
-void PropertiesWindow::EnsureBuilt() {
-    if (Handle()) return;
-    RegisterClassOnce(kPropertiesClass, GetSysColorBrush(COLOR_BTNFACE), icon_);
-    const UINT dpi = DpiOf(owner_);
-    const SIZE outer = OuterSizeForClient(kClientWidth, kClientHeight, kStyle, 0, false, dpi);
-    if (!CreateWindowFor(kPropertiesClass, L"文件类型属性", kStyle, 0, owner_, outer.cx, outer.cy)) return;
-    dpi_ = DpiOf(Handle());
-    font_ = CreateMessageFont(dpi_);
-    CreateControls(Handle(), kControls, dpi_, font_.get());
+PropertiesWindow::PropertiesWindow(HWND owner, HICON icon, const ShellIcons& pictures)
+    : OwnedWindow(owner, icon, kDesign), pictures_(pictures) {}
+
+void PropertiesWindow::OnBuilt() {
     verbs_.Create(Handle(), kIdPropVerbList, 0, kVerbColumns);
-    SendMessageW(verbs_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    ApplyDpi(dpi_);
-    verbs_.SetColumnWidth(L"Action", Px(kDesignColumnWidth, dpi_));
-    verbs_.SetColumnWidth(L"Command", Px(kDesignColumnWidth, dpi_));
+    OnDpiApplied();
+    verbs_.SetColumnWidth(L"Action", Px(kDesignColumnWidth, Dpi()));
+    verbs_.SetColumnWidth(L"Command", Px(kDesignColumnWidth, Dpi()));
     HWND tooltips = CreateTooltips(Handle());
     AddTooltip(tooltips, Handle(), kIdPropClose, L"Exit");
-    shownSinceBuilt_ = false;
 }
 
-void PropertiesWindow::ApplyDpi(UINT dpi) {
-    dpi_ = dpi;
-    font_ = CreateMessageFont(dpi);
-    PlaceControls(Handle(), kControls, dpi);
-    SetFontOf(Handle(), kControls, font_.get());
-    SendMessageW(verbs_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+void PropertiesWindow::OnDpiApplied() {
+    const UINT dpi = Dpi();
+    SendMessageW(verbs_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
     SetWindowPos(verbs_.Handle(), nullptr, Px(kVerbLeft, dpi), Px(kVerbTop, dpi), Px(kVerbWidth, dpi),
                  Px(kVerbHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -105,18 +98,6 @@ void PropertiesWindow::SetIcons(std::optional<int> iconSlot) {
     InvalidateRect(GetDlgItem(Handle(), kIdPropLargeIcon), nullptr, TRUE);
 }
 
-void PropertiesWindow::Show() {
-    EnsureBuilt();
-    if (!shownSinceBuilt_) {
-        CenterWindow(Handle(), owner_);
-        shownSinceBuilt_ = true;
-        ShowWindow(Handle(), SW_SHOW);
-        SetFocus(GetDlgItem(Handle(), BoxId(Box::Text1)));
-    } else {
-        ShowWindow(Handle(), SW_SHOW);
-    }
-}
-
 void PropertiesWindow::DrawIcon(const DRAWITEMSTRUCT& draw) const {
     FillRect(draw.hDC, &draw.rcItem, GetSysColorBrush(COLOR_WINDOW));
     if (!iconSlot_) return;
@@ -126,26 +107,20 @@ void PropertiesWindow::DrawIcon(const DRAWITEMSTRUCT& draw) const {
 }
 
 LRESULT PropertiesWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_COMMAND:
-        PressFocusedButtonOnEnter(Handle(), wParam);
-        if (LOWORD(wParam) == kIdPropClose && HIWORD(wParam) == BN_CLICKED) DestroyWindow(Handle());
+    if (message == WM_COMMAND && LOWORD(wParam) == kIdPropClose && HIWORD(wParam) == BN_CLICKED) {
+        DestroyWindow(Handle());
         return 0;
-    case WM_DRAWITEM:
+    }
+    if (message == WM_DRAWITEM) {
         DrawIcon(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
-    case WM_DPICHANGED:
-        ApplyDpi(HIWORD(wParam));
-        ApplySuggestedRect(Handle(), lParam);
-        return 0;
-    default:
-        return Window::HandleMessage(message, wParam, lParam);
     }
+    return OwnedWindow::HandleMessage(message, wParam, lParam);
 }
 
 void PropertiesWindow::OnDestroyed() {
+    OwnedWindow::OnDestroyed();
     iconSlot_.reset();
-    shownSinceBuilt_ = false;
 }
 
 }  // namespace ft::ui

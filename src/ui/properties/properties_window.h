@@ -8,16 +8,14 @@
 
 #include "catalogue/views.h"
 #include "icons/shell_icons.h"
-#include "ui/common/layout.h"
 #include "ui/common/report_list.h"
-#include "ui/common/window.h"
+#include "ui/common/owned_window.h"
 
 namespace ft::ui {
 
-class PropertiesWindow : public Window, public PropertiesView {
+class PropertiesWindow : public OwnedWindow, public PropertiesView {
 public:
-    PropertiesWindow(HWND owner, HICON icon, const ShellIcons& pictures)
-        : owner_(owner), icon_(icon), pictures_(pictures) {}
+    PropertiesWindow(HWND owner, HICON icon, const ShellIcons& pictures);
 
     void SetText(Box box, const std::wstring& text) override;
     int VerbListWidth() override;
@@ -25,25 +23,20 @@ public:
     void ClearVerbs() override;
     void AddVerb(const std::wstring& action, const std::wstring& command) override;
     void SetIcons(std::optional<int> iconSlot) override;
-    void Show() override;
+    void Show() override { ShowOwned(); }
 
 protected:
+    void OnBuilt() override;
+    void OnDpiApplied() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnDestroyed() override;
 
 private:
-    void EnsureBuilt();
-    void ApplyDpi(UINT dpi);
     void DrawIcon(const DRAWITEMSTRUCT& draw) const;
 
-    HWND owner_;
-    HICON icon_;
     const ShellIcons& pictures_;
-    UINT dpi_ = 96;
-    FontHandle font_;
     ReportList verbs_;
     std::optional<int> iconSlot_;
-    bool shownSinceBuilt_ = false;
 };
 
 }  // namespace ft::ui

@@ -10,49 +10,40 @@
 namespace ft::ui {
 namespace {
 
-constexpr DWORD kStyle = WS_POPUP | WS_THICKFRAME | WS_CLIPCHILDREN;
-constexpr int kClientWidth = 4425;
-constexpr int kClientHeight = 1875;
-constexpr int kPictureLeft = 240, kPictureTop = 240, kPictureSize = 480;  // drawn at 32 x 32 pixels at 96 dpi
+constexpr int kPictureSize = 480;  // twips: 32 x 32 pixels at 96 dpi
 
 const std::array<ControlSpec, 5> kControls{{
-    {kIdSplashPicture, L"STATIC", L"", SS_OWNERDRAW, 0, kPictureLeft, kPictureTop, 615, 615},
+    {kIdSplashPicture, L"STATIC", L"", SS_OWNERDRAW, 0, 240, 240, 615, 615},
     {kIdSplashLabel1, L"STATIC", L"查找本机注册表安装文件类型", SS_CENTER, 0, 960, 360, 2895, 375},
     {kIdSplashLabel2, L"STATIC", L"请稍后......", SS_CENTER, 0, 1560, 720, 2415, 375},
     {kIdSplashBar, PROGRESS_CLASSW, L"", 0, 0, 360, 1440, 3495, 375},
     {kIdSplashPercent, L"STATIC", L"0", SS_CENTER, 0, 3960, 1560, 375, 255},
 }};
+const auto kBlueLabels = std::span(kControls).subspan(1, 2);
+
+// No title bar, but a sizing frame; centred on the screen, not on the hidden main window.
+const OwnedWindowDesign kDesign{
+    kSplashClass, L"", WS_POPUP | WS_THICKFRAME | WS_CLIPCHILDREN, 4425, 1875, kControls, false, 0,
+};
 
 }  // namespace
 
-void SplashWindow::Build() {
-    RegisterClassOnce(kSplashClass, GetSysColorBrush(COLOR_BTNFACE), nullptr);
-    dpi_ = SystemDpi();
-    const SIZE outer = OuterSizeForClient(kClientWidth, kClientHeight, kStyle, 0, false, dpi_);
-    if (!CreateWindowFor(kSplashClass, L"", kStyle, 0, owner_, outer.cx, outer.cy)) return;
+SplashWindow::SplashWindow(HWND owner) : OwnedWindow(owner, nullptr, kDesign) {}
+
+void SplashWindow::OnBuilt() {
     picture_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SPLASH), IMAGE_ICON, 32,
                                              32, LR_DEFAULTCOLOR));
-    ApplyDpi(DpiOf(Handle()));
-    CreateControls(Handle(), kControls, dpi_, defaultFont_.get());
-    SetFontOf(Handle(), std::span(kControls).subspan(1, 2), labelFont_.get());
     SendDlgItemMessageW(Handle(), kIdSplashBar, PBM_SETRANGE32, 0, 100);
-    CenterWindow(Handle(), nullptr);
+    OnDpiApplied();
 }
 
-void SplashWindow::ApplyDpi(UINT dpi) {
-    dpi_ = dpi;
-    defaultFont_ = CreateMessageFont(dpi);
-    labelFont_ = CreateChineseFont(L"宋体", 105, dpi);
-    if (GetDlgItem(Handle(), kIdSplashBar)) {
-        PlaceControls(Handle(), kControls, dpi);
-        SetFontOf(Handle(), kControls, defaultFont_.get());
-        SetFontOf(Handle(), std::span(kControls).subspan(1, 2), labelFont_.get());
-    }
+void SplashWindow::OnDpiApplied() {
+    labelFont_ = CreateChineseFont(L"宋体", 105, Dpi());
+    SetFontOf(Handle(), kBlueLabels, labelFont_.get());
 }
 
 void SplashWindow::Show() {
-    if (!Handle()) Build();
-    ShowWindow(Handle(), SW_SHOW);
+    ShowOwned();
     UpdateWindow(Handle());
 }
 
@@ -78,29 +69,19 @@ void SplashWindow::Close() {
 }
 
 LRESULT SplashWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CTLCOLORSTATIC: {
-        HDC dc = reinterpret_cast<HDC>(wParam);
+    if (message == WM_CTLCOLORSTATIC) {
         const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-        SetTextColor(dc, (id == kIdSplashLabel1 || id == kIdSplashLabel2) ? RGB(0, 0, 255)
-                                                                           : GetSysColor(COLOR_BTNTEXT));
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        const bool blue = id == kIdSplashLabel1 || id == kIdSplashLabel2;
+        return ColoredLabel(wParam, blue ? RGB(0, 0, 255) : GetSysColor(COLOR_BTNTEXT));
     }
-    case WM_DRAWITEM: {
+    if (message == WM_DRAWITEM) {
         const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         FillRect(draw->hDC, &draw->rcItem, GetSysColorBrush(COLOR_BTNFACE));
-        const int size = Px(kPictureSize, dpi_);
+        const int size = Px(kPictureSize, Dpi());
         if (picture_) DrawIconEx(draw->hDC, 0, 0, picture_, size, size, 0, nullptr, DI_NORMAL);
         return TRUE;
     }
-    case WM_DPICHANGED:
-        ApplyDpi(HIWORD(wParam));
-        ApplySuggestedRect(Handle(), lParam);
-        return 0;
-    default:
-        return Window::HandleMessage(message, wParam, lParam);
-    }
+    return OwnedWindow::HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace ft::ui

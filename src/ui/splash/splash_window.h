@@ -4,14 +4,13 @@
 #include <string>
 
 #include "catalogue/views.h"
-#include "ui/common/layout.h"
-#include "ui/common/window.h"
+#include "ui/common/owned_window.h"
 
 namespace ft::ui {
 
-class SplashWindow : public Window, public ProgressView {
+class SplashWindow : public OwnedWindow, public ProgressView {
 public:
-    explicit SplashWindow(HWND owner) : owner_(owner) {}
+    explicit SplashWindow(HWND owner);
 
     void Show() override;
     void SetPercentText(const std::wstring& text) override;
@@ -19,15 +18,11 @@ public:
     void Close() override;
 
 protected:
+    void OnBuilt() override;
+    void OnDpiApplied() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void Build();
-    void ApplyDpi(UINT dpi);
-
-    HWND owner_;
-    UINT dpi_ = 96;
-    FontHandle defaultFont_;
     FontHandle labelFont_;
     HICON picture_ = nullptr;
     std::wstring percentText_ = L"0";

@@ -1,5 +1,7 @@
 #include "probe.h"
 
+#include "catalogue/command_line.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -21,25 +23,6 @@ LRESULT Send(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool* ok = nullptr) {
     const LRESULT sent = SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_NORMAL, kSendTimeoutMs, &result);
     if (ok) *ok = sent != 0;
     return sent ? static_cast<LRESULT>(result) : 0;
-}
-
-// Quotes one argument by the rules CommandLineToArgvW reads.
-std::wstring QuoteArg(const std::wstring& arg) {
-    std::wstring out = L"\"";
-    std::size_t slashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++slashes;
-            continue;
-        }
-        if (c == L'"') out.append(slashes * 2 + 1, L'\\');
-        else out.append(slashes, L'\\');
-        slashes = 0;
-        out += c;
-    }
-    out.append(slashes * 2, L'\\');
-    out += L'"';
-    return out;
 }
 
 std::string Utf8(const std::wstring& text) {
@@ -262,7 +245,7 @@ std::unique_ptr<App> App::Launch(const std::wstring& exe, const std::filesystem:
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    std::wstring line = QuoteArg(exe);
+    std::wstring line = ft::QuoteArgument(exe);
     const std::wstring dir = workDir.wstring();
     if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         dir.empty() ? nullptr : dir.c_str(), &si, &pi))
@@ -797,12 +780,12 @@ std::vector<std::wstring> ExtensionKeys() {
 }
 
 bool RegExport(const std::wstring& key, const std::filesystem::path& file) {
-    const auto code = RunAndWait(L"reg.exe export " + QuoteArg(key) + L" " + QuoteArg(file.wstring()) + L" /y");
+    const auto code = RunAndWait(L"reg.exe export " + ft::QuoteArgument(key) + L" " + ft::QuoteArgument(file.wstring()) + L" /y");
     return code && *code == 0;
 }
 
 bool RegImport(const std::filesystem::path& file) {
-    const auto code = RunAndWait(L"reg.exe import " + QuoteArg(file.wstring()), 5min);
+    const auto code = RunAndWait(L"reg.exe import " + ft::QuoteArgument(file.wstring()), 5min);
     return code && *code == 0;
 }
 

@@ -1,0 +1,59 @@
+#include "ui/common/owned_window.h"
+
+namespace ft::ui {
+
+void OwnedWindow::EnsureBuilt() {
+    if (Handle()) return;
+    RegisterClassOnce(design_.className, GetSysColorBrush(COLOR_BTNFACE), icon_);
+    const SIZE outer =
+        OuterSizeForClient(design_.clientWidth, design_.clientHeight, design_.style, 0, false, DpiOf(owner_));
+    if (!CreateWindowFor(design_.className, design_.caption, design_.style, 0, owner_, outer.cx, outer.cy)) return;
+    dpi_ = DpiOf(Handle());
+    font_ = CreateMessageFont(dpi_);
+    CreateControls(Handle(), design_.controls, dpi_, font_.get());
+    shownSinceBuilt_ = false;
+    OnBuilt();
+}
+
+void OwnedWindow::ShowOwned(int showCommand) {
+    EnsureBuilt();
+    if (!Handle()) return;
+    const bool first = !shownSinceBuilt_;
+    if (first) {
+        CenterWindow(Handle(), design_.centreOnOwner ? owner_ : nullptr);
+        shownSinceBuilt_ = true;
+    }
+    ShowWindow(Handle(), showCommand);
+    if (first && design_.initialFocusId != 0) SetFocus(GetDlgItem(Handle(), design_.initialFocusId));
+}
+
+void OwnedWindow::ApplyDpi(UINT dpi) {
+    dpi_ = dpi;
+    font_ = CreateMessageFont(dpi);
+    PlaceControls(Handle(), design_.controls, dpi);
+    SetFontOf(Handle(), design_.controls, font_.get());
+    OnDpiApplied();
+}
+
+LRESULT OwnedWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DPICHANGED:
+        ApplyDpi(HIWORD(wParam));
+        ApplySuggestedRect(Handle(), lParam);
+        return 0;
+    case WM_COMMAND:
+        PressFocusedButtonOnEnter(Handle(), wParam);
+        return 0;
+    default:
+        return Window::HandleMessage(message, wParam, lParam);
+    }
+}
+
+LRESULT ColoredLabel(WPARAM dc, COLORREF color) {
+    HDC hdc = reinterpret_cast<HDC>(dc);
+    SetTextColor(hdc, color);
+    SetBkColor(hdc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+}  // namespace ft::ui
