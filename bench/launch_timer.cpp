@@ -102,7 +102,9 @@ int wmain(int argc, wchar_t** argv) {
       EnumWindows(CheckWindow, reinterpret_cast<LPARAM>(&s));
       QueryPerformanceCounter(&t1);
       if (s.found) break;
-      if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) {
+      // Every look is a round trip to the wineserver, which the program needs for each of
+      // its own registry and shell calls: looking every millisecond would slow it down.
+      if (WaitForSingleObject(pi.hProcess, 10) == WAIT_OBJECT_0) {
         std::fwprintf(stderr, L"the program exited before its window appeared\n");
         return 4;
       }
