@@ -38,7 +38,7 @@ int ReportList::Width() const {
 void ReportList::SetSmallPictures(HIMAGELIST pictures) { ListView_SetImageList(list_, pictures, LVSIL_SMALL); }
 
 void ReportList::AddRow(const std::wstring& text, const std::wstring& subText, std::optional<int> picture) {
-    rows_.push_back(Row{text, subText, rows_.size()});
+    rows_.push_back(Row{text, subText});
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
     item.iItem = ListView_GetItemCount(list_);
@@ -56,8 +56,6 @@ void ReportList::Clear() {
     rows_.clear();
 }
 
-int ReportList::RowCount() const { return ListView_GetItemCount(list_); }
-
 int CALLBACK ReportList::CompareRows(LPARAM a, LPARAM b, LPARAM self) {
     const auto* list = reinterpret_cast<const ReportList*>(self);
     const Row& left = list->rows_[static_cast<std::size_t>(a)];
@@ -68,7 +66,8 @@ int CALLBACK ReportList::CompareRows(LPARAM a, LPARAM b, LPARAM self) {
                                static_cast<int>(y.size())) -
                 CSTR_EQUAL;
     if (list->sortOrder_ == SortOrder::Descending) order = -order;
-    if (order == 0) order = left.added < right.added ? -1 : (left.added > right.added ? 1 : 0);
+    // Ties keep the order in which the rows were added.
+    if (order == 0) order = a < b ? -1 : (a > b ? 1 : 0);
     return order;
 }
 
@@ -91,8 +90,6 @@ void ReportList::ShowSortArrow() {
         Header_SetItem(header, i, &item);
     }
 }
-
-int ReportList::SelectedRow() const { return ListView_GetNextItem(list_, -1, LVNI_SELECTED); }
 
 std::wstring ReportList::Text(int row, int column) const {
     LVITEMW item{};

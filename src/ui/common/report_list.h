@@ -31,27 +31,24 @@ public:
 
     void AddRow(const std::wstring& text, const std::wstring& subText, std::optional<int> picture);
     void Clear();
-    int RowCount() const;
 
     // Sorts by the column's texts, case-insensitively and in the user's locale, and keeps
     // later rows in that order.
     void SortBy(int column, SortOrder order);
 
-    int SelectedRow() const;
     std::wstring Text(int row, int column) const;
 
 private:
     struct Row {
         std::wstring text;
         std::wstring subText;
-        std::size_t added;  // ties keep the order in which rows were added
     };
     static int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM self);
     void ShowSortArrow();
 
     HWND list_ = nullptr;
     std::vector<std::wstring> columnKeys_;
-    std::vector<Row> rows_;  // a row's lParam is its position here
+    std::vector<Row> rows_;  // a row's lParam is its position here, which is also its order of adding
     bool sorted_ = false;
     int sortColumn_ = 0;
     SortOrder sortOrder_ = SortOrder::Ascending;

@@ -90,12 +90,12 @@ TEST(Export, WritesTheExtensionKeyAndTheTypeKeyAndOpensThemInNotepad) {
     EXPECT_EQ(std::wstring(caption), L"文件类型备份");
     const auto first = session.workDir() / L"FTALPHA#1.reg";
     const auto second = session.workDir() / L"FTALPHA#2.reg";
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText1)), first.wstring());
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText2)), second.wstring());
-    const HWND close = probe::ChildById(window, kBackupClose);
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText1)), first.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText2)), second.wstring());
+    const HWND close = probe::ChildById(window, kIdBackupClose);
     EXPECT_EQ(probe::TextOf(close), L"关闭");
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupBrowse1)), L"...");
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupBrowse2)), L"...");
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupBrowse1)), L"...");
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupBrowse2)), L"...");
     EXPECT_TRUE(probe::WaitFor([&] { return FocusOf(window) == close; }, probe::kShortWait))
         << "the focus does not start on 关闭";
     probe::Screenshot(window, L"export-window-ftalpha");
@@ -103,9 +103,9 @@ TEST(Export, WritesTheExtensionKeyAndTheTypeKeyAndOpensThemInNotepad) {
     ExpectExportOf(first, L".ftalpha");
     ExpectExportOf(second, L"FtTest.Alpha");
 
-    EXPECT_TRUE(ButtonOpensInNotepad(probe::ChildById(window, kBackupBrowse1), L"[HKEY_CLASSES_ROOT\\.ftalpha]",
+    EXPECT_TRUE(ButtonOpensInNotepad(probe::ChildById(window, kIdBackupBrowse1), L"[HKEY_CLASSES_ROOT\\.ftalpha]",
                                      L"export-file-1-in-notepad"));
-    EXPECT_TRUE(ButtonOpensInNotepad(probe::ChildById(window, kBackupBrowse2), L"[HKEY_CLASSES_ROOT\\FtTest.Alpha]",
+    EXPECT_TRUE(ButtonOpensInNotepad(probe::ChildById(window, kIdBackupBrowse2), L"[HKEY_CLASSES_ROOT\\FtTest.Alpha]",
                                      L"export-file-2-in-notepad"));
 
     probe::LeftClick(probe::Center(probe::WindowRect(close)));
@@ -136,8 +136,8 @@ TEST(Export, ATypeKeyNamedWithAQuoteIsExportedExactlyAndTheRegistryStaysAsItWas)
     ASSERT_NE(window, nullptr) << "no export window";
     const auto first = session.workDir() / L"FTQUOTE#1.reg";
     const auto second = session.workDir() / L"FTQUOTE#2.reg";
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText1)), first.wstring());
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText2)), second.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText1)), first.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText2)), second.wstring());
     ExpectExportOf(first, L".ftquote");
     ExpectExportOf(second, L"Ft\"Quote");
 
@@ -165,8 +165,8 @@ TEST(Export, OneExportWithoutATypeKeyThenAMixedCaseExtensionInTheSameWindow) {
     ASSERT_TRUE(session.ClickRow(L"ftnodefault"));
     const HWND window = RequestExport(session);
     ASSERT_NE(window, nullptr) << "no export window";
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText1)), first.wstring());
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText2)), L"");
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText1)), first.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText2)), L"");
     EXPECT_FALSE(std::filesystem::exists(second)) << "the old second file of this extension is still there";
     ExpectExportOf(first, L".ftnodefault");
     EXPECT_FALSE(std::filesystem::exists(second));
@@ -176,8 +176,8 @@ TEST(Export, OneExportWithoutATypeKeyThenAMixedCaseExtensionInTheSameWindow) {
     ASSERT_EQ(RequestExport(session), window) << "a second export window instead of the open one";
     const auto mixedFirst = session.workDir() / L"FTMIXED#1.reg";
     const auto mixedSecond = session.workDir() / L"FTMIXED#2.reg";
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText1)), mixedFirst.wstring());
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kBackupText2)), mixedSecond.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText1)), mixedFirst.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText2)), mixedSecond.wstring());
     ExpectExportOf(mixedFirst, L".FtMixed");
     ExpectExportOf(mixedSecond, L"FtTest.Mixed");
     const auto text = probe::ReadFileBytes(mixedFirst);

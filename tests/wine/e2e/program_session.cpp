@@ -22,7 +22,7 @@ ProgramSession::ProgramSession(const std::wstring& tag) : dir_(tag) {
     app_ = probe::App::Launch(exe, dir_.path());
     if (!app_) return;
     main_ = app_->WaitMainReady();
-    if (main_) list_ = probe::ChildById(main_, kFileList);
+    if (main_) list_ = probe::ChildById(main_, kIdFileList);
 }
 
 ProgramSession::~ProgramSession() {

@@ -9,28 +9,14 @@
 #include <vector>
 
 #include "registry/memory_registry.h"
+#include "ui/common/window_ids.h"
 #include "wine/probe/probe.h"
 
 namespace e2e {
 
-inline constexpr wchar_t kMainClass[] = L"FileTypesMainWindow";
-inline constexpr wchar_t kSplashClass[] = L"FileTypesSplashWindow";
-inline constexpr wchar_t kPropertiesClass[] = L"FileTypesPropertiesWindow";
-inline constexpr wchar_t kBackupClass[] = L"FileTypesBackupWindow";
+// The program's window classes and control ids, as the program itself names them.
+using namespace ft::ui;
 inline constexpr wchar_t kMenuClass[] = L"#32768";
-
-inline constexpr int kFileList = 100;
-inline constexpr int kSplashLabel1 = 301;
-inline constexpr int kSplashLabel2 = 302;
-inline constexpr int kSplashPercent = 304;
-inline constexpr int kPropText1 = 401;  // Text1..Text6 are 401..406
-inline constexpr int kPropVerbList = 410;
-inline constexpr int kPropClose = 420;
-inline constexpr int kBackupText1 = 501;
-inline constexpr int kBackupText2 = 502;
-inline constexpr int kBackupBrowse1 = 503;
-inline constexpr int kBackupBrowse2 = 504;
-inline constexpr int kBackupClose = 505;
 
 inline const std::wstring kTitlePrefix = L"本机文件类型数量：";
 inline const std::vector<std::wstring> kMenuEntries = {L"查看文件类型属性", L"文件类型备份 (.reg)", L"Kestrix博客"};

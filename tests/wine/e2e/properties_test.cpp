@@ -18,8 +18,8 @@ ShownProperties Read(const ProgramSession& session, HWND window) {
     wchar_t caption[256] = {};
     GetWindowTextW(window, caption, 256);
     shown.caption = caption;
-    for (int i = 0; i < 6; ++i) shown.boxes.push_back(probe::TextOf(probe::ChildById(window, kPropText1 + i)));
-    probe::RemoteListView verbs(probe::ChildById(window, kPropVerbList), session.app().process());
+    for (int i = 0; i < 6; ++i) shown.boxes.push_back(probe::TextOf(probe::ChildById(window, kIdPropText1 + i)));
+    probe::RemoteListView verbs(probe::ChildById(window, kIdPropVerbList), session.app().process());
     shown.verbs = verbs.Rows();
     shown.verbHeaders = verbs.HeaderTexts();
     return shown;
@@ -69,7 +69,7 @@ TEST(Properties, ShowTheTypeKeysValuesAndVerbsThenCloseAndStartAfresh) {
     ExpectVerbs(shown, ExpectedVerbs(L"FtTest.Alpha", kAlphaVerbs), L"FtTest.Alpha");
 
     // Close discards the window; the next request builds a fresh one with only its own values.
-    const auto close = probe::ChildById(window, kPropClose);
+    const auto close = probe::ChildById(window, kIdPropClose);
     ASSERT_NE(close, nullptr);
     EXPECT_EQ(probe::TextOf(close), L"关闭");
     probe::LeftClick(probe::Center(probe::WindowRect(close)));
@@ -137,7 +137,7 @@ TEST(Properties, WorkOnTheLastScannedTypeUntilARowIsPickedThenOnThePickedOne) {
     const HWND window = WaitShown(session.app(), kPropertiesClass);
     ASSERT_NE(window, nullptr);
     session.MoveAside(window);
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kPropText1)), keys.back());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdPropText1)), keys.back());
 
     // Blank space again after a row was picked: the menu acts on that row.
     ASSERT_TRUE(session.ClickRow(L"ftquote"));
@@ -146,9 +146,9 @@ TEST(Properties, WorkOnTheLastScannedTypeUntilARowIsPickedThenOnThePickedOne) {
     probe::RightClick(*blank);
     ASSERT_TRUE(probe::WaitFor([&] { return session.app().PopupMenu() != nullptr; }, probe::kShortWait));
     probe::ChooseMenuEntry(kMenuProperties);
-    EXPECT_TRUE(probe::WaitFor([&] { return probe::TextOf(probe::ChildById(window, kPropText1)) == L".ftquote"; },
+    EXPECT_TRUE(probe::WaitFor([&] { return probe::TextOf(probe::ChildById(window, kIdPropText1)) == L".ftquote"; },
                                probe::kShortWait))
-        << "Text1 reads " << probe::TextOf(probe::ChildById(window, kPropText1));
+        << "Text1 reads " << probe::TextOf(probe::ChildById(window, kIdPropText1));
 }
 
 }  // namespace

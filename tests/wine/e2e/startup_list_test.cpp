@@ -148,9 +148,9 @@ TEST(StartupAndList, ProgressWindowStandsDuringTheScanAndGoesOnceTheListIsReady)
                     splashSeen = true;
                     if ((GetWindowLongW(splash, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) splashHasCaption = true;
                     if (main && GetWindow(splash, GW_OWNER) != main) splashOwnedByMain = false;
-                    if (label1.empty()) label1 = probe::TextOf(probe::ChildById(splash, kSplashLabel1));
-                    if (label2.empty()) label2 = probe::TextOf(probe::ChildById(splash, kSplashLabel2));
-                    const std::wstring percent = probe::TextOf(probe::ChildById(splash, kSplashPercent));
+                    if (label1.empty()) label1 = probe::TextOf(probe::ChildById(splash, kIdSplashLabel1));
+                    if (label2.empty()) label2 = probe::TextOf(probe::ChildById(splash, kIdSplashLabel2));
+                    const std::wstring percent = probe::TextOf(probe::ChildById(splash, kIdSplashPercent));
                     if (!percent.empty() && (percents.empty() || percents.back() != percent)) percents.push_back(percent);
                     if (!screenshotTaken && PercentOf(percent) > 0) {
                         screenshotTaken = probe::Screenshot(splash, L"progress-window-mid-scan").has_value();
@@ -184,7 +184,7 @@ TEST(StartupAndList, ProgressWindowStandsDuringTheScanAndGoesOnceTheListIsReady)
         EXPECT_TRUE(std::is_sorted(numbers.begin(), numbers.end()));
         EXPECT_GE(numbers.size(), 2u) << "the percentage never changed while the progress window was seen";
         EXPECT_TRUE(app->WaitGone(kSplashClass)) << "the progress window stays after the scan";
-        EXPECT_EQ(probe::RemoteListView(probe::ChildById(main, kFileList), app->process()).Count(),
+        EXPECT_EQ(probe::RemoteListView(probe::ChildById(main, kIdFileList), app->process()).Count(),
                   static_cast<int>(expectedCount));
     }
     for (const auto& key : probe::ExtensionKeys())
