@@ -26,8 +26,8 @@ std::wstring QuoteArgument(std::wstring_view argument) {
 }
 
 std::wstring RegExportCommandLine(const std::wstring& key, const std::wstring& regFilePath) {
-    return L"reg.exe export " + QuoteArgument(L"HKEY_CLASSES_ROOT\\" + key) + L" " + QuoteArgument(regFilePath) +
-           L" /y";
+    return std::wstring(kRegTool) + L" export " + QuoteArgument(L"HKEY_CLASSES_ROOT\\" + key) + L" " +
+           QuoteArgument(regFilePath) + L" /y";
 }
 
 std::wstring NotepadCommandLine(const std::wstring& path) { return L"notepad.exe " + path; }

@@ -8,8 +8,10 @@ namespace ft {
 
 std::wstring QuoteArgument(std::wstring_view argument);
 
+// The console registry tool; it writes the registry editor's format without asking for elevation.
+inline constexpr wchar_t kRegTool[] = L"reg.exe";
+
 // The console registry tool's export of one HKEY_CLASSES_ROOT key into a .reg file.
-// It writes the registry editor's format without asking for elevation.
 std::wstring RegExportCommandLine(const std::wstring& key, const std::wstring& regFilePath);
 
 // The text editor with a path exactly as the user's box holds it: nothing is quoted or trimmed.

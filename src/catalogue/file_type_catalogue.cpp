@@ -3,7 +3,7 @@
 #include <cmath>
 #include <exception>
 
-#include "catalogue/command_line.h"
+#include "catalogue/export_job.h"
 #include "catalogue/main_window_rules.h"
 
 namespace ft {
@@ -145,13 +145,16 @@ void FileTypeCatalogue::ExportTypeKeys() {
     const std::wstring extRegPath = sCurDir + L"\\" + stem + L"#1.reg";
     const std::wstring typeRegPath = sCurDir + L"\\" + stem + L"#2.reg";
 
-    services_.remover.Remove(extRegPath);
-    services_.remover.Remove(typeRegPath);
-    services_.launcher.Start(RegExportCommandLine(extKey, extRegPath), true);
+    // The window is filled at once; the job reports what became of the exports as they end.
+    auto job = std::make_unique<ExportJob>(services_.launcher, services_.files);
+    job->RemoveOldFile(extRegPath);
+    job->RemoveOldFile(typeRegPath);
+    job->StartExport(extKey, extRegPath);
     const bool secondExport = !typeKey.empty() && typeKey != extKey;
-    if (secondExport) services_.launcher.Start(RegExportCommandLine(typeKey, typeRegPath), true);
+    if (secondExport) job->StartExport(typeKey, typeRegPath);
 
     services_.backup.SetPaths(extRegPath, secondExport ? typeRegPath : std::wstring());
+    services_.backup.Watch(std::move(job));
     services_.backup.Show();
     services_.mainView.Repaint();
 }

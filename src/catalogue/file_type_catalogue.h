@@ -24,7 +24,7 @@ struct CatalogueServices {
     PropertiesView& properties;
     BackupView& backup;
     ProcessLauncher& launcher;
-    FileRemover& remover;
+    FileSystem& files;
 };
 
 // Longest type name a row shows, as the shell's fixed field allows.

@@ -2,6 +2,7 @@
 // (and what arguments the tool receives from them), and what the result window shows.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,11 +15,23 @@ using fakes::CatalogueRig;
 using fakes::SplitCommandLine;
 using Args = std::vector<std::wstring>;
 
+const std::wstring kRunning = L"正在导出……";
+const std::wstring kDone = L"此文件类型已从注册表导出";
+
 void Export(CatalogueRig& rig, const std::wstring& startDir, const std::wstring& ext) {
     rig.catalogue.Load(startDir);
     rig.catalogue.SelectRow(ext, L"");
     rig.log.Clear();
     rig.catalogue.ExportTypeKeys();
+}
+
+// Ends tool run `run`; a run that ends well writes its file unless told otherwise.
+void Finish(CatalogueRig& rig, std::size_t run, std::uint32_t exitCode, const std::wstring& output = L"",
+            bool writesFile = true) {
+    auto& tool = *rig.launcher.tools.at(run);
+    tool.exitCode = exitCode;
+    tool.output = output;
+    if (exitCode == 0 && writesFile) rig.files.existing.insert(SplitCommandLine(tool.commandLine).at(3));
 }
 
 Args ExportArgs(const std::wstring& key, const std::wstring& file) {
@@ -36,7 +49,8 @@ TEST(CatalogueExport, ExportsTheExtensionKeyThenTheTypeKeyAfterDeletingBothFiles
                   L"remove D:\\Tools\\TXT#1.reg", L"remove D:\\Tools\\TXT#2.reg",
                   L"launch(hidden) reg.exe export \"HKEY_CLASSES_ROOT\\.txt\" \"D:\\Tools\\TXT#1.reg\" /y",
                   L"launch(hidden) reg.exe export \"HKEY_CLASSES_ROOT\\txtfile\" \"D:\\Tools\\TXT#2.reg\" /y",
-                  L"backup.paths D:\\Tools\\TXT#1.reg|D:\\Tools\\TXT#2.reg", L"backup.show", L"main.repaint"}));
+                  L"backup.paths D:\\Tools\\TXT#1.reg|D:\\Tools\\TXT#2.reg", L"backup.watch", L"backup.show",
+                  L"main.repaint"}));
     ASSERT_EQ(rig.launcher.started.size(), 2u);
     EXPECT_EQ(SplitCommandLine(rig.launcher.started[0]), ExportArgs(L".txt", L"D:\\Tools\\TXT#1.reg"));
     EXPECT_EQ(SplitCommandLine(rig.launcher.started[1]), ExportArgs(L"txtfile", L"D:\\Tools\\TXT#2.reg"));
@@ -69,6 +83,9 @@ TEST(CatalogueExport, OnlyTheExtensionKeyIsExportedWhenItNamesNoOtherTypeKey) {
         EXPECT_EQ(rig.backup.typePath, L"");
         EXPECT_EQ(rig.log.With(L"backup.show").size(), 1u);
         EXPECT_EQ(rig.registry.LiveHandles(), 0u);
+        EXPECT_EQ(rig.backup.Status(), kRunning);
+        Finish(rig, 0, 0);
+        EXPECT_EQ(rig.backup.Status(), kDone);
     }
 }
 
@@ -136,16 +153,6 @@ TEST(CatalogueExport, RepeatedExportsDeleteTheOldPairBeforeStartingAgain) {
     EXPECT_EQ(rig.log.All(), first);
 }
 
-TEST(CatalogueExport, PathsAreShownEvenWhenTheToolCannotBeStarted) {
-    CatalogueRig rig;
-    rig.registry.SetString(L".txt", L"", L"txtfile");
-    rig.launcher.succeed = false;
-    Export(rig, L"D:\\Tools", L"txt");
-    EXPECT_EQ(rig.launcher.started.size(), 2u);
-    EXPECT_EQ(rig.backup.typePath, L"D:\\Tools\\TXT#2.reg");
-    EXPECT_EQ(rig.log.With(L"backup.show").size(), 1u);
-}
-
 TEST(CatalogueExport, WithoutARowClickItExportsTheLastRowOfTheScan) {
     CatalogueRig rig;
     rig.registry.SetString(L".bmp", L"", L"bmpfile");
@@ -155,6 +162,97 @@ TEST(CatalogueExport, WithoutARowClickItExportsTheLastRowOfTheScan) {
     rig.catalogue.ExportTypeKeys();
     ASSERT_EQ(rig.launcher.started.size(), 2u);
     EXPECT_EQ(SplitCommandLine(rig.launcher.started[1]), ExportArgs(L"txtfile", L"D:\\Tools\\TXT#2.reg"));
+}
+
+TEST(CatalogueExportStatus, SaysExportingUntilBothRunsHaveEndedAndTheirFilesExist) {
+    CatalogueRig rig;
+    rig.registry.SetString(L".txt", L"", L"txtfile");
+    rig.files.existing = {L"D:\\Tools\\TXT#1.reg", L"D:\\Tools\\TXT#2.reg"};  // an earlier export's
+    Export(rig, L"D:\\Tools", L"txt");
+    EXPECT_TRUE(rig.files.existing.empty());
+    EXPECT_EQ(rig.backup.Status(), kRunning);
+    Finish(rig, 1, 0);
+    EXPECT_EQ(rig.backup.Status(), kRunning);
+    EXPECT_TRUE(rig.launcher.tools[1]->released) << "an ended run is let go at once";
+    Finish(rig, 0, 0);
+    EXPECT_EQ(rig.backup.Status(), kDone);
+    EXPECT_FALSE(rig.backup.job->Failed());
+}
+
+TEST(CatalogueExportStatus, EachFailureNamesItsKeyAndWhy) {
+    const std::wstring ext = L"HKEY_CLASSES_ROOT\\.txt 导出失败：";
+    const std::wstring type = L"HKEY_CLASSES_ROOT\\txtfile 导出失败：";
+    struct Case {
+        const char* what;
+        std::function<void(CatalogueRig&)> arrange;  // before the export
+        std::function<void(CatalogueRig&)> finish;   // after it
+        std::wstring status;
+    };
+    const std::vector<Case> cases = {
+        {"the second run fails", nullptr,
+         [](CatalogueRig& rig) {
+             Finish(rig, 0, 0);
+             Finish(rig, 1, 1, L"错误: 系统找不到指定的注册表项或值。\r\n\r\n");
+         },
+         type + L"reg.exe 的退出代码为 1：错误: 系统找不到指定的注册表项或值。"},
+        {"a run fails without a word", nullptr,
+         [](CatalogueRig& rig) {
+             Finish(rig, 0, 0xC0000005u);
+             Finish(rig, 1, 0);
+         },
+         ext + L"reg.exe 的退出代码为 0xC0000005。"},
+        {"the tool cannot be started",
+         [](CatalogueRig& rig) { rig.launcher.refusal = SystemError{2, L"系统找不到指定的文件。\r\n"}; }, nullptr,
+         ext + L"无法启动 reg.exe：系统找不到指定的文件。（错误代码 2）\r\n" + type +
+             L"无法启动 reg.exe：系统找不到指定的文件。（错误代码 2）"},
+        {"no system folder", [](CatalogueRig& rig) { rig.launcher.refusal = SystemError{0, L""}; }, nullptr,
+         ext + L"找不到系统文件夹，没有启动 reg.exe。\r\n" + type + L"找不到系统文件夹，没有启动 reg.exe。"},
+        {"a run ends well but writes no file", nullptr,
+         [](CatalogueRig& rig) {
+             Finish(rig, 0, 0, L"", false);
+             Finish(rig, 1, 0);
+         },
+         ext + L"reg.exe 已正常结束，但文件 TXT#1.reg 不存在。"},
+        {"an old file cannot be deleted",
+         [](CatalogueRig& rig) { rig.files.undeletable[L"D:\\Tools\\TXT#2.reg"] = SystemError{5, L"拒绝访问。"}; },
+         [](CatalogueRig& rig) {
+             Finish(rig, 0, 0);
+             Finish(rig, 1, 0);
+         },
+         L"无法删除旧文件 TXT#2.reg：拒绝访问。（错误代码 5）"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CatalogueRig rig;
+        rig.registry.SetString(L".txt", L"", L"txtfile");
+        if (c.arrange) c.arrange(rig);
+        Export(rig, L"D:\\Tools", L"txt");
+        // The paths are shown whatever becomes of the runs.
+        EXPECT_EQ(rig.backup.typePath, L"D:\\Tools\\TXT#2.reg");
+        EXPECT_EQ(rig.launcher.started.size(), 2u);
+        if (c.finish) c.finish(rig);
+        EXPECT_EQ(rig.backup.Status(), c.status);
+        EXPECT_TRUE(rig.backup.job->Failed());
+    }
+}
+
+TEST(CatalogueExportStatus, ANewerExportReplacesARunningOlderOneWhoseEndingIsNeverShown) {
+    CatalogueRig rig;
+    rig.registry.SetString(L".txt", L"", L"txtfile");
+    rig.registry.SetString(L".bmp", L"", L"bmpfile");
+    Export(rig, L"D:\\Tools", L"txt");
+    rig.catalogue.SelectRow(L"bmp", L"");
+    rig.catalogue.ExportTypeKeys();
+    ASSERT_EQ(rig.launcher.tools.size(), 4u);
+    EXPECT_TRUE(rig.launcher.tools[0]->released && rig.launcher.tools[1]->released)
+        << "the older runs are still watched";
+
+    Finish(rig, 0, 1, L"错误");
+    Finish(rig, 1, 0, L"", false);
+    EXPECT_EQ(rig.backup.Status(), kRunning);
+    Finish(rig, 2, 0);
+    Finish(rig, 3, 0);
+    EXPECT_EQ(rig.backup.Status(), kDone);
 }
 
 }  // namespace

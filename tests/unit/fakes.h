@@ -1,12 +1,13 @@
 #pragma once
 // Recording fakes of the windows and the platform services the catalogue talks to. Every
-// view, the launcher and the remover append to one shared event log, so a test can check the
+// view, the launcher and the file system append to one shared event log, so a test can check the
 // order in which the catalogue touches them (label before bar, deletions before starts...).
 #include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -14,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/export_job.h"
 #include "catalogue/file_type_catalogue.h"
 #include "catalogue/views.h"
 #include "registry/memory_registry.h"
@@ -156,28 +158,75 @@ struct FakeBackup : BackupView {
         typePath = type;
         log.Add(L"backup.paths " + ext + L"|" + type);
     }
+    void Watch(std::unique_ptr<ExportJob> watched) override {
+        job = std::move(watched);
+        log.Add(L"backup.watch");
+    }
     void Show() override { log.Add(L"backup.show"); }
+    // The status line as the window shows it after its next poll of the job.
+    std::wstring Status() {
+        job->Poll();
+        return job->StatusText();
+    }
     EventLog& log;
     std::wstring extPath = L"<unset>";
     std::wstring typePath = L"<unset>";
+    std::unique_ptr<ExportJob> job;
+};
+
+// A tool run the test ends when it likes; it notes when the program lets go of it.
+struct FakeTool : RunningTool {
+    struct State {
+        std::wstring commandLine;
+        std::optional<std::uint32_t> exitCode;
+        std::wstring output;
+        bool released = false;
+    };
+    explicit FakeTool(std::shared_ptr<State> state) : state(std::move(state)) {}
+    ~FakeTool() override { state->released = true; }
+    std::optional<std::uint32_t> Poll() override { return state->exitCode; }
+    std::wstring Output() const override { return state->output; }
+    std::shared_ptr<State> state;
 };
 
 struct FakeLauncher : ProcessLauncher {
     explicit FakeLauncher(EventLog& log) : log(log) {}
-    bool Start(const std::wstring& commandLine, bool hidden) override {
+    ToolStart StartTool(const std::wstring& commandLine) override {
         started.push_back(commandLine);
-        log.Add(std::wstring(hidden ? L"launch(hidden) " : L"launch ") + commandLine);
-        return succeed;
+        log.Add(L"launch(hidden) " + commandLine);
+        ToolStart start;
+        if (refusal) {
+            start.noSystemFolder = refusal->code == 0;
+            start.error = *refusal;
+            return start;
+        }
+        tools.push_back(std::make_shared<FakeTool::State>(FakeTool::State{commandLine}));
+        start.tool = std::make_unique<FakeTool>(tools.back());
+        return start;
+    }
+    void Open(const std::wstring& commandLine) override {
+        started.push_back(commandLine);
+        log.Add(L"launch " + commandLine);
     }
     EventLog& log;
-    bool succeed = true;
+    std::optional<SystemError> refusal;  // every start fails so; code 0: no system folder
     std::vector<std::wstring> started;
+    std::vector<std::shared_ptr<FakeTool::State>> tools;
 };
 
-struct FakeRemover : FileRemover {
-    explicit FakeRemover(EventLog& log) : log(log) {}
-    void Remove(const std::wstring& path) override { log.Add(L"remove " + path); }
+struct FakeFiles : FileSystem {
+    explicit FakeFiles(EventLog& log) : log(log) {}
+    std::optional<SystemError> Remove(const std::wstring& path) override {
+        log.Add(L"remove " + path);
+        const auto locked = undeletable.find(path);
+        if (locked != undeletable.end()) return locked->second;
+        existing.erase(path);
+        return std::nullopt;
+    }
+    bool FileExists(const std::wstring& path) override { return existing.count(path) != 0; }
     EventLog& log;
+    std::set<std::wstring> existing;
+    std::map<std::wstring, SystemError> undeletable;
 };
 
 // Splits a command line as CommandLineToArgvW does: blanks separate arguments outside quotes;
@@ -240,9 +289,9 @@ struct CatalogueRig {
     FakeProperties properties{log};
     FakeBackup backup{log};
     FakeLauncher launcher{log};
-    FakeRemover remover{log};
+    FakeFiles files{log};
     FileTypeCatalogue catalogue{
-        CatalogueServices{registry, shell, capture, main, list, progress, properties, backup, launcher, remover}};
+        CatalogueServices{registry, shell, capture, main, list, progress, properties, backup, launcher, files}};
 };
 
 // Loads registry-editor text (UTF-8 here, for readable tests) into `registry`.

@@ -1,5 +1,6 @@
 #include "ui/backup/backup_window.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -11,6 +12,14 @@ namespace {
 
 constexpr DWORD kBox = WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+// Label1, the status line: it says the export is done only once the job has seen it done. It
+// wraps a failure report the way it is measured below; the tool's text may hold "&".
+constexpr ControlSpec kStatus{
+    kIdBackupLabel, L"STATIC", kExportRunningText, SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, 120, 1440, 3255, 255};
+constexpr UINT kStatusFormat = DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL;
+constexpr int kStatusBottomMargin = 285;  // twips, as below the status line at the designed size
+constexpr UINT_PTR kWatchTimer = 1;
+constexpr UINT kWatchMilliseconds = 50;
 
 // Table order is the Tab order: Close first, then the two boxes and their buttons.
 const std::array<ControlSpec, 6> kControls{{
@@ -19,7 +28,7 @@ const std::array<ControlSpec, 6> kControls{{
     {kIdBackupText2, L"EDIT", L"", kBox, WS_EX_CLIENTEDGE, 120, 880, 5295, 285},
     {kIdBackupBrowse1, L"BUTTON", L"...", kButton, 0, 5520, 240, 375, 375},
     {kIdBackupBrowse2, L"BUTTON", L"...", kButton, 0, 5520, 840, 375, 375},
-    {kIdBackupLabel, L"STATIC", L"此文件类型已从注册表导出", SS_LEFT, 0, 120, 1440, 3255, 255},
+    kStatus,
 }};
 
 const OwnedWindowDesign kDesign{
@@ -27,6 +36,14 @@ const OwnedWindowDesign kDesign{
     6195,         1980,            kControls,
     true,         kIdBackupClose,
 };
+
+// A long start-up folder would push the file name out of the box: show the end of the path.
+void SetPathShowingItsEnd(HWND box, const std::wstring& path) {
+    SetWindowTextW(box, path.c_str());
+    const int length = GetWindowTextLengthW(box);
+    SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(length), static_cast<LPARAM>(length));
+    SendMessageW(box, EM_SCROLLCARET, 0, 0);
+}
 
 }  // namespace
 
@@ -42,18 +59,82 @@ void BackupWindow::OnBuilt() {
 
 void BackupWindow::SetPaths(const std::wstring& extRegPath, const std::wstring& typeRegPath) {
     EnsureBuilt();
-    SetDlgItemTextW(Handle(), kIdBackupText1, extRegPath.c_str());
-    SetDlgItemTextW(Handle(), kIdBackupText2, typeRegPath.c_str());
+    SetPathShowingItsEnd(GetDlgItem(Handle(), kIdBackupText1), extRegPath);
+    SetPathShowingItsEnd(GetDlgItem(Handle(), kIdBackupText2), typeRegPath);
+}
+
+void BackupWindow::Watch(std::unique_ptr<ExportJob> job) {
+    EnsureBuilt();
+    // An older job still running is released here, so its ending can never overwrite this one.
+    job_ = std::move(job);
+    if (!Handle() || !job_) return;
+    job_->Poll();
+    ShowStatus();
+    if (job_->Running()) {
+        SetTimer(Handle(), kWatchTimer, kWatchMilliseconds, nullptr);
+    } else {
+        KillTimer(Handle(), kWatchTimer);
+    }
+}
+
+void BackupWindow::PollJob() {
+    if (job_ && job_->Poll()) ShowStatus();
+    if (!job_ || !job_->Running()) KillTimer(Handle(), kWatchTimer);
+}
+
+void BackupWindow::ShowStatus() {
+    SetDlgItemTextW(Handle(), kIdBackupLabel, job_->StatusText().c_str());
+    FitStatus();
+}
+
+void BackupWindow::FitStatus() {
+    HWND label = GetDlgItem(Handle(), kIdBackupLabel);
+    const UINT dpi = Dpi();
+    const int width = Px(kStatus.width, dpi);
+    int height = Px(kStatus.height, dpi);
+    // A failure report gets the lines it needs below its place; the window grows to hold them.
+    if (job_ && !job_->Running() && job_->Failed()) {
+        const std::wstring text = job_->StatusText();
+        HDC dc = GetDC(label);
+        const HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+        RECT needed{0, 0, width, 0};
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, kStatusFormat | DT_CALCRECT);
+        SelectObject(dc, oldFont);
+        ReleaseDC(label, dc);
+        height = std::max<int>(height, needed.bottom);
+    }
+    SetWindowPos(label, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(label, nullptr, TRUE);
+
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    const int clientHeight = Px(kStatus.top, dpi) + height + Px(kStatusBottomMargin, dpi);
+    if (clientHeight > client.bottom) {
+        RECT window{};
+        GetWindowRect(Handle(), &window);
+        SetWindowPos(Handle(), nullptr, 0, 0, window.right - window.left,
+                     window.bottom - window.top + clientHeight - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void BackupWindow::OnDestroyed() {
+    OwnedWindow::OnDestroyed();
+    job_.reset();  // stops the watching; the tools' handles close with it
 }
 
 void BackupWindow::OpenInEditor(int boxId) {
     HWND box = GetDlgItem(Handle(), boxId);
     std::wstring path(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
     path.resize(static_cast<std::size_t>(GetWindowTextW(box, path.data(), static_cast<int>(path.size()))));
-    launcher_.Start(NotepadCommandLine(path), false);
+    launcher_.Open(NotepadCommandLine(path));
 }
 
 LRESULT BackupWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER && wParam == kWatchTimer) {
+        PollJob();
+        return 0;
+    }
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
         switch (LOWORD(wParam)) {
         case kIdBackupBrowse1:

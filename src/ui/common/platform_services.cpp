@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
+
+#include "ui/common/tool_process.h"
 
 namespace ft::ui {
 namespace {
@@ -12,38 +15,73 @@ std::wstring FirstToken(const std::wstring& commandLine) {
     return commandLine.substr(0, end);
 }
 
-std::wstring SystemProgram(const std::wstring& name) {
-    if (name.find_first_of(L"\\/:\"") != std::wstring::npos) return std::wstring();
-    wchar_t folder[MAX_PATH] = {};
-    for (const bool windowsFolder : {false, true}) {
-        const UINT length = windowsFolder ? GetWindowsDirectoryW(folder, MAX_PATH) : GetSystemDirectoryW(folder, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH) continue;
-        std::wstring candidate = std::wstring(folder, length) + L"\\" + name;
-        if (GetFileAttributesW(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) return candidate;
-    }
-    return std::wstring();
+// The program's full path in the system folder; nothing when that cannot be formed.
+std::optional<std::wstring> SystemProgram(const std::wstring& name) {
+    if (name.empty() || name.find_first_of(L"\\/:\"") != std::wstring::npos) return std::nullopt;
+    const UINT needed = GetSystemDirectoryW(nullptr, 0);
+    if (needed == 0) return std::nullopt;
+    std::wstring folder(needed, L'\0');
+    const UINT length = GetSystemDirectoryW(folder.data(), needed);
+    if (length == 0 || length >= needed) return std::nullopt;
+    folder.resize(length);
+    if (folder.back() != L'\\') folder.push_back(L'\\');
+    return folder + name;
 }
 
 }  // namespace
 
-bool Win32ProcessLauncher::Start(const std::wstring& commandLine, bool hidden) {
-    const std::wstring program = SystemProgram(FirstToken(commandLine));
+ToolStart Win32ProcessLauncher::StartTool(const std::wstring& commandLine) {
+    const auto program = SystemProgram(FirstToken(commandLine));
+    if (!program) {
+        ToolStart start;
+        start.noSystemFolder = true;
+        return start;
+    }
+    return ToolProcess::Start(*program, commandLine);
+}
+
+void Win32ProcessLauncher::Open(const std::wstring& commandLine) {
+    const auto program = SystemProgram(FirstToken(commandLine));
+    if (!program) return;
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(hidden ? SW_HIDE : SW_SHOWNORMAL);
+    startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
-                                        FALSE, hidden ? CREATE_NO_WINDOW : 0, nullptr, nullptr, &startup, &process);
-    if (!started) return false;
+    if (!CreateProcessW(program->c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return;
+    }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return true;
 }
 
-void Win32FileRemover::Remove(const std::wstring& path) { DeleteFileW(path.c_str()); }
+std::optional<SystemError> Win32FileSystem::Remove(const std::wstring& path) {
+    if (DeleteFileW(path.c_str())) return std::nullopt;
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return std::nullopt;
+    return SystemErrorOf(code);
+}
+
+bool Win32FileSystem::FileExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+SystemError SystemErrorOf(unsigned long code) {
+    SystemError error{static_cast<std::uint32_t>(code), std::wstring()};
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (text) {
+        error.text.assign(text, length);
+        LocalFree(text);
+    }
+    return error;
+}
 
 std::wstring CurrentDirectory() {
     DWORD needed = GetCurrentDirectoryW(0, nullptr);

@@ -1,5 +1,5 @@
 #pragma once
-// Process start, file removal and the working directory, over the Win32 API.
+// Process start, files and the working directory, over the Win32 API.
 #include <string>
 
 #include "catalogue/views.h"
@@ -8,15 +8,20 @@ namespace ft::ui {
 
 class Win32ProcessLauncher : public ProcessLauncher {
 public:
-    // A bare program name ("reg.exe", "notepad.exe") is taken from the system folders, never
-    // from the working directory, where the export files and anything else may lie.
-    bool Start(const std::wstring& commandLine, bool hidden) override;
+    // The program is the command line's first word ("reg.exe", "notepad.exe"), taken from the
+    // system folder only.
+    ToolStart StartTool(const std::wstring& commandLine) override;
+    void Open(const std::wstring& commandLine) override;
 };
 
-class Win32FileRemover : public FileRemover {
+class Win32FileSystem : public FileSystem {
 public:
-    void Remove(const std::wstring& path) override;
+    std::optional<SystemError> Remove(const std::wstring& path) override;
+    bool FileExists(const std::wstring& path) override;
 };
+
+// The system's own words for an error code, in the user's language.
+SystemError SystemErrorOf(unsigned long code);
 
 // The working directory at whatever length it has.
 std::wstring CurrentDirectory();

@@ -52,7 +52,7 @@ bool MainWindow::Create() {
     properties_ = std::make_unique<PropertiesWindow>(Handle(), appIcon_, shellIcons_);
     backup_ = std::make_unique<BackupWindow>(Handle(), appIcon_, launcher_);
     catalogue_ = std::make_unique<FileTypeCatalogue>(CatalogueServices{
-        registry_, shellIcons_, shellIcons_, *this, *this, *splash_, *properties_, *backup_, launcher_, remover_});
+        registry_, shellIcons_, shellIcons_, *this, *this, *splash_, *properties_, *backup_, launcher_, files_});
 
     // The list starts at its design size; the columns take 0.2 and 0.8 of that width once.
     list_.Create(Handle(), kIdFileList, 0, kColumns);

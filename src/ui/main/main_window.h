@@ -52,7 +52,7 @@ private:
     Win32Registry registry_;
     ShellIcons shellIcons_;
     Win32ProcessLauncher launcher_;
-    Win32FileRemover remover_;
+    Win32FileSystem files_;
     HICON appIcon_ = nullptr;
     HMENU commands_ = nullptr;  // mnuOfCommands
     UINT dpi_ = 96;

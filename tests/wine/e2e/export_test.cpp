@@ -11,6 +11,40 @@ namespace {
 
 using namespace std::chrono_literals;
 
+const std::wstring kExporting = L"正在导出……";
+const std::wstring kExported = L"此文件类型已从注册表导出";
+
+// Reads the status line until the export has ended; every text it showed is added to `seen`.
+std::wstring WaitForOutcome(HWND window, std::set<std::wstring>& seen) {
+    const HWND label = probe::ChildById(window, kIdBackupLabel);
+    std::wstring text;
+    probe::WaitFor([&] {
+        text = probe::TextOf(label);
+        seen.insert(text);
+        return text != kExporting;
+    });
+    return text;
+}
+
+RECT ChildRect(HWND window, int id) {
+    RECT r = probe::WindowRect(probe::ChildById(window, id));
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The box shows the end of its path: it has scrolled, and the last character lies inside it.
+::testing::AssertionResult ShowsTheFileName(HWND box) {
+    const int length = static_cast<int>(probe::TextOf(box).size());
+    const auto firstVisible = SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0);
+    const auto last = SendMessageW(box, EM_POSFROMCHAR, static_cast<WPARAM>(length - 1), 0);
+    RECT client{};
+    GetClientRect(box, &client);
+    const int x = static_cast<short>(LOWORD(last));
+    if (firstVisible > 0 && x >= 0 && x < client.right) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "first visible character " << firstVisible << ", last character at x "
+                                         << x << " of " << client.right;
+}
+
 HWND RequestExport(ProgramSession& session) {
     const HWND window = session.RunMenuEntry(kMenuBackup, kBackupClass);
     if (window) session.MoveAside(window);
@@ -100,6 +134,14 @@ TEST(Export, WritesTheExtensionKeyAndTheTypeKeyAndOpensThemInNotepad) {
         << "the focus does not start on 关闭";
     probe::Screenshot(window, L"export-window-ftalpha");
 
+    // The success text comes only once both files are there, in the status line's designed place.
+    std::set<std::wstring> seen;
+    EXPECT_EQ(WaitForOutcome(window, seen), kExported);
+    EXPECT_TRUE(std::filesystem::exists(first) && std::filesystem::exists(second));
+    const RECT label = ChildRect(window, kIdBackupLabel);
+    const int dpi = static_cast<int>(GetDpiForWindow(window));
+    EXPECT_EQ(label.top, MulDiv(1440, dpi, 1440));
+    EXPECT_EQ(label.bottom - label.top, MulDiv(255, dpi, 1440));
     ExpectExportOf(first, L".ftalpha");
     ExpectExportOf(second, L"FtTest.Alpha");
 
@@ -184,6 +226,45 @@ TEST(Export, OneExportWithoutATypeKeyThenAMixedCaseExtensionInTheSameWindow) {
     ASSERT_TRUE(text.has_value());
     const std::wstring wide(reinterpret_cast<const wchar_t*>(text->data()), text->size() / sizeof(wchar_t));
     EXPECT_NE(wide.find(L"[HKEY_CLASSES_ROOT\\.FtMixed]"), std::wstring::npos) << "the key's case was not kept";
+}
+
+TEST(Export, FailuresAreReportedWithTheirKeyAndReasonAndNeverAsSuccess) {
+    // A long start-up folder, so that the paths overflow their boxes.
+    ProgramSession session(L"export-failures-" + std::wstring(40, L'x'));
+    ASSERT_TRUE(session.ready());
+    ASSERT_TRUE(session.ClickRow(L"ftorphan"));
+    const HWND window = RequestExport(session);
+    ASSERT_NE(window, nullptr) << "no export window";
+    const auto first = session.workDir() / L"FTORPHAN#1.reg";
+    const auto second = session.workDir() / L"FTORPHAN#2.reg";
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText2)), second.wstring());
+    EXPECT_TRUE(ShowsTheFileName(probe::ChildById(window, kIdBackupText1)));
+    EXPECT_TRUE(ShowsTheFileName(probe::ChildById(window, kIdBackupText2)));
+
+    // The extension names a type key that does not exist: the second export fails, the first is written.
+    std::set<std::wstring> seen;
+    std::wstring status = WaitForOutcome(window, seen);
+    EXPECT_NE(status.find(L"HKEY_CLASSES_ROOT\\FtTest.Missing 导出失败：reg.exe 的退出代码为 1："), std::wstring::npos)
+        << "status: " << std::string(status.begin(), status.end());
+    EXPECT_EQ(status.find(L".ftorphan"), std::wstring::npos);
+    ExpectExportOf(first, L".ftorphan");
+    EXPECT_FALSE(std::filesystem::exists(second));
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_LE(ChildRect(window, kIdBackupLabel).bottom, client.bottom) << "the report does not fit the window";
+    probe::Screenshot(window, L"export-failure-missing-type-key");
+
+    // A folder holds the first file's name: it can be neither deleted nor written.
+    ASSERT_TRUE(std::filesystem::create_directory(session.workDir() / L"FTBARE#1.reg"));
+    ASSERT_TRUE(session.ClickRow(L"ftbare"));
+    ASSERT_EQ(RequestExport(session), window);
+    status = WaitForOutcome(window, seen);
+    EXPECT_NE(status.find(L"无法删除旧文件 FTBARE#1.reg："), std::wstring::npos);
+    EXPECT_NE(status.find(L"HKEY_CLASSES_ROOT\\.ftbare 导出失败："), std::wstring::npos);
+    GetClientRect(window, &client);
+    EXPECT_LE(ChildRect(window, kIdBackupLabel).bottom, client.bottom) << "the report does not fit the window";
+    probe::Screenshot(window, L"export-failure-blocked-by-folder");
+    EXPECT_EQ(seen.count(kExported), 0u) << "a failed export was reported as a success";
 }
 
 }  // namespace

@@ -1,0 +1,96 @@
+#include "ui/common/tool_process.h"
+
+#include <algorithm>
+
+#include "ui/common/platform_services.h"
+
+namespace ft::ui {
+namespace {
+
+// What is kept of the tool's output; more is read and dropped, so the tool never blocks.
+constexpr std::size_t kOutputLimit = 64 * 1024;
+
+ToolStart Refused(DWORD code) {
+    ToolStart start;
+    start.error = SystemErrorOf(code);
+    return start;
+}
+
+}  // namespace
+
+ToolStart ToolProcess::Start(const std::wstring& program, const std::wstring& commandLine) {
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) return Refused(GetLastError());
+    UniqueHandle reader(readEnd);
+    UniqueHandle writer(writeEnd);
+    if (!SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0)) return Refused(GetLastError());
+    // Its input is empty: a question the tool might ask ends at once instead of waiting forever.
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING,
+                             0, nullptr);
+    if (nul == INVALID_HANDLE_VALUE) return Refused(GetLastError());
+    UniqueHandle input(nul);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdInput = input.get();
+    startup.hStdOutput = writer.get();
+    startup.hStdError = writer.get();
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &process)) {
+        return Refused(GetLastError());
+    }
+    CloseHandle(process.hThread);
+    // Our copies of the tool's ends close here: a tool started later must not inherit them.
+    ToolStart start;
+    start.tool.reset(new ToolProcess(process.hProcess, reader.release()));
+    return start;
+}
+
+std::optional<std::uint32_t> ToolProcess::Poll() {
+    if (exitCode_) return exitCode_;
+    Drain();
+    if (WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process_.get(), &code)) code = static_cast<DWORD>(-1);
+    Drain();  // what it wrote just before it ended
+    exitCode_ = code;
+    process_.reset();
+    outputPipe_.reset();
+    return exitCode_;
+}
+
+void ToolProcess::Drain() {
+    char buffer[4096];
+    for (;;) {
+        // Reading no more than the pipe holds never waits.
+        DWORD available = 0;
+        if (!PeekNamedPipe(outputPipe_.get(), nullptr, 0, nullptr, &available, nullptr) || available == 0) return;
+        DWORD read = 0;
+        const DWORD wanted = std::min<DWORD>(available, sizeof(buffer));
+        if (!ReadFile(outputPipe_.get(), buffer, wanted, &read, nullptr) || read == 0) return;
+        const std::size_t room = kOutputLimit - std::min(kOutputLimit, output_.size());
+        output_.insert(output_.end(), buffer, buffer + std::min<std::size_t>(read, room));
+    }
+}
+
+std::wstring ToolProcess::Output() const {
+    // A console tool writing to a pipe encodes its text in its console's code page, which for
+    // the hidden console it was given is the OEM code page.
+    const int bytes = static_cast<int>(output_.size());
+    if (bytes == 0) return std::wstring();
+    const UINT codePage = GetOEMCP();
+    const int chars = MultiByteToWideChar(codePage, 0, output_.data(), bytes, nullptr, 0);
+    if (chars <= 0) return std::wstring();
+    std::wstring text(static_cast<std::size_t>(chars), L'\0');
+    MultiByteToWideChar(codePage, 0, output_.data(), bytes, text.data(), chars);
+    return text;
+}
+
+}  // namespace ft::ui
