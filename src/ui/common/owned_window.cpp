@@ -1,6 +1,16 @@
 #include "ui/common/owned_window.h"
 
 namespace ft::ui {
+namespace {
+
+bool HighContrastOn() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof(contrast);
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+}  // namespace
 
 void OwnedWindow::EnsureBuilt() {
     if (Handle()) return;
@@ -12,6 +22,7 @@ void OwnedWindow::EnsureBuilt() {
     font_ = CreateMessageFont(dpi_);
     CreateControls(Handle(), design_.controls, dpi_, font_.get());
     shownSinceBuilt_ = false;
+    lastFocus_ = nullptr;
     OnBuilt();
 }
 
@@ -24,7 +35,26 @@ void OwnedWindow::ShowOwned(int showCommand) {
         shownSinceBuilt_ = true;
     }
     ShowWindow(Handle(), showCommand);
+    // Asked for again while open, it comes to the front and is activated, but stays where it is.
+    if (!first) SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     if (first && design_.initialFocusId != 0) SetFocus(GetDlgItem(Handle(), design_.initialFocusId));
+}
+
+void OwnedWindow::OnDestroyed() {
+    shownSinceBuilt_ = false;
+    lastFocus_ = nullptr;
+}
+
+HWND OwnedWindow::FocusToRestore() const {
+    if (lastFocus_ && IsWindow(lastFocus_) && IsChild(Handle(), lastFocus_)) return lastFocus_;
+    return design_.initialFocusId != 0 ? GetDlgItem(Handle(), design_.initialFocusId) : nullptr;
+}
+
+void OwnedWindow::FollowColorChange() {
+    // Common controls learn of new system colours only from their parent.
+    for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void OwnedWindow::ApplyDpi(UINT dpi) {
@@ -44,6 +74,23 @@ LRESULT OwnedWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         PressFocusedButtonOnEnter(Handle(), wParam);
         return 0;
+    case WM_ACTIVATE:
+        // As a dialog does: keep the focused control while another window is active. On
+        // activation the default handling focuses the frame, which hands on (WM_SETFOCUS).
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = GetFocus();
+            if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
+        }
+        return Window::HandleMessage(message, wParam, lParam);
+    case WM_SETFOCUS:
+        if (const HWND control = FocusToRestore()) SetFocus(control);
+        return 0;
+    case WM_SYSCOLORCHANGE:
+        FollowColorChange();
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETHIGHCONTRAST) FollowColorChange();
+        return Window::HandleMessage(message, wParam, lParam);
     default:
         return Window::HandleMessage(message, wParam, lParam);
     }
@@ -51,7 +98,7 @@ LRESULT OwnedWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT ColoredLabel(WPARAM dc, COLORREF color) {
     HDC hdc = reinterpret_cast<HDC>(dc);
-    SetTextColor(hdc, color);
+    SetTextColor(hdc, HighContrastOn() ? GetSysColor(COLOR_BTNTEXT) : color);
     SetBkColor(hdc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }

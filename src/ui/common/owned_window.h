@@ -1,6 +1,7 @@
 #pragma once
 // A window owned by the main window and laid out from a table of controls in twips: built
-// on first use, placed once when first shown, following DPI changes, and released when
+// on first use, placed once when first shown, brought to the front when shown again,
+// following DPI changes, keeping its focused control while inactive, and released when
 // closed so that the next use builds it afresh from its design.
 #include <windows.h>
 
@@ -19,16 +20,22 @@ struct OwnedWindowDesign {
     std::span<const ControlSpec> controls;
     bool centreOnOwner;  // otherwise centred on the screen
     int initialFocusId;  // 0: the window takes the focus itself
+    // Tab and the arrow keys move between the controls, as in a dialog; a window without
+    // controls that take the focus leaves it off.
+    bool dialogKeys = true;
 };
 
 class OwnedWindow : public Window {
 public:
     OwnedWindow(HWND owner, HICON icon, const OwnedWindowDesign& design) : owner_(owner), icon_(icon), design_(design) {}
 
+    bool UsesDialogKeys() const override { return design_.dialogKeys; }
+
 protected:
     // Builds the window and its controls, hidden, unless it exists already.
     void EnsureBuilt();
-    // Shows the window; the first time after it was built it is also placed and focused.
+    // Shows the window; the first time after it was built it is also placed and focused, later
+    // it is brought to the front where it stands.
     void ShowOwned(int showCommand = SW_SHOW);
 
     UINT Dpi() const { return dpi_; }
@@ -40,10 +47,13 @@ protected:
     virtual void OnDpiApplied() {}
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnDestroyed() override { shownSinceBuilt_ = false; }
+    void OnDestroyed() override;
 
 private:
     void ApplyDpi(UINT dpi);
+    // The control that had the focus when the window was last deactivated, else the first one.
+    HWND FocusToRestore() const;
+    void FollowColorChange();
 
     HWND owner_;
     HICON icon_;
@@ -51,9 +61,12 @@ private:
     UINT dpi_ = 96;
     FontHandle font_;
     bool shownSinceBuilt_ = false;
+    HWND lastFocus_ = nullptr;
 };
 
-// Paints a static control's text in `color` on the button face, for WM_CTLCOLORSTATIC.
+// Paints a static control's text in `color` on the button face, for WM_CTLCOLORSTATIC. Under
+// high contrast the text takes the system's button-text colour instead, which the user's
+// scheme keeps readable on the button face.
 LRESULT ColoredLabel(WPARAM dc, COLORREF color);
 
 }  // namespace ft::ui

@@ -2,8 +2,6 @@
 
 #include <exception>
 
-#include "ui/common/window_ids.h"
-
 namespace ft::ui {
 namespace {
 bool busyPointer = false;
@@ -42,6 +40,13 @@ HWND Window::CreateWindowFor(const wchar_t* className, const wchar_t* title, DWO
                            nullptr, GetModuleHandleW(nullptr), this);
 }
 
+Window* Window::FromHandle(HWND hwnd) {
+    // The class procedure, unlike the window's, stays ours when something subclasses the window.
+    const auto ours = reinterpret_cast<ULONG_PTR>(&Window::WindowProc);
+    if (!hwnd || GetClassLongPtrW(hwnd, GCLP_WNDPROC) != ours) return nullptr;
+    return reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
@@ -76,13 +81,9 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 }
 
 void DispatchWithDialogKeys(MSG& msg) {
-    // Tab and the arrow keys move between controls in the secondary windows, as in a dialog.
     HWND top = GetAncestor(msg.hwnd, GA_ROOT);
-    wchar_t className[64] = {};
-    if (top && GetClassNameW(top, className, 64) && lstrcmpW(className, kMainClass) != 0 &&
-        IsDialogMessageW(top, &msg)) {
-        return;
-    }
+    const Window* window = Window::FromHandle(top);
+    if (window && window->UsesDialogKeys() && IsDialogMessageW(top, &msg)) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
 }

@@ -14,6 +14,10 @@ public:
     virtual ~Window();
 
     HWND Handle() const { return hwnd_; }
+    // The object bound to `hwnd`, when it is one of this program's windows.
+    static Window* FromHandle(HWND hwnd);
+    // Whether Tab and the arrow keys move between this window's controls, as in a dialog.
+    virtual bool UsesDialogKeys() const { return false; }
 
 protected:
     // Registers the class once per process; `className` must outlive the process.
@@ -40,7 +44,7 @@ void PressFocusedButtonOnEnter(HWND window, WPARAM commandWParam);
 // Lets pending window messages run, like a message loop turn, without blocking. A quit
 // request that arrives meanwhile is posted again for the main loop.
 void YieldToWindowSystem();
-// One message through the keyboard handling of the program's dialog-like windows.
+// One message through the keyboard handling of the windows that use dialog keys.
 void DispatchWithDialogKeys(MSG& msg);
 
 }  // namespace ft::ui

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "ui/common/picture_box.h"
 #include "ui/common/window_ids.h"
 
 namespace ft::ui {
@@ -12,16 +13,17 @@ constexpr DWORD kBoxEx = WS_EX_CLIENTEDGE;
 constexpr int kVerbLeft = 120, kVerbTop = 1920, kVerbWidth = 6840, kVerbHeight = 1650;
 constexpr int kDesignColumnWidth = 1440;
 
-// Table order is the Tab order (the verb list, created after them, comes last); labels take no focus.
+// Table order is the Tab order (the verb list, created after them, comes last); the pictures take
+// the focus in turn, the labels take none.
 const std::array<ControlSpec, 15> kControls{{
     {kIdPropText1 + 0, L"EDIT", L"", kBox, kBoxEx, 120, 360, 1815, 285},     // Text1: extension key
     {kIdPropText1 + 1, L"EDIT", L"", kBox, kBoxEx, 120, 960, 1815, 285},     // Text2: its default value
     {kIdPropText1 + 2, L"EDIT", L"", kBox, kBoxEx, 2160, 960, 2655, 285},    // Text3: content type
     {kIdPropClose, L"BUTTON", L"关闭", BS_PUSHBUTTON | WS_TABSTOP, 0, 5760, 3800, 1215, 375},
     {kIdPropText1 + 3, L"EDIT", L"", kBox, kBoxEx, 120, 1560, 6855, 285},    // Text4: default icon
-    {kIdPropSmallIcon, L"STATIC", L"", SS_OWNERDRAW, 0, 840, 3840, 240, 240},
+    {kIdPropSmallIcon, kPictureBoxClass, L"", WS_TABSTOP, 0, 840, 3840, 240, 240},
     {kIdPropText1 + 5, L"EDIT", L"", kBox, kBoxEx, 2160, 360, 4815, 285},    // Text6: type name
-    {kIdPropLargeIcon, L"STATIC", L"", SS_OWNERDRAW, 0, 120, 3720, 480, 480},
+    {kIdPropLargeIcon, kPictureBoxClass, L"", WS_TABSTOP, 0, 120, 3720, 480, 480},
     {kIdPropText1 + 4, L"EDIT", L"", kBox, kBoxEx, 5040, 960, 1935, 285},    // Text5: shell default value
     {0x7001, L"STATIC", L"文件后缀名", SS_LEFT, 0, 120, 120, 1335, 255},
     {0x7002, L"STATIC", L"文件类型", SS_LEFT, 0, 2160, 120, 2175, 255},
@@ -47,7 +49,9 @@ int BoxId(PropertiesView::Box box) { return kIdPropText1 + static_cast<int>(box)
 }  // namespace
 
 PropertiesWindow::PropertiesWindow(HWND owner, HICON icon, const ShellIcons& pictures)
-    : OwnedWindow(owner, icon, kDesign), pictures_(pictures) {}
+    : OwnedWindow(owner, icon, kDesign), pictures_(pictures) {
+    RegisterPictureBoxClass();
+}
 
 void PropertiesWindow::OnBuilt() {
     verbs_.Create(Handle(), kIdPropVerbList, 0, kVerbColumns);

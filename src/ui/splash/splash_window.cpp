@@ -22,8 +22,9 @@ const std::array<ControlSpec, 5> kControls{{
 const auto kBlueLabels = std::span(kControls).subspan(1, 2);
 
 // No title bar, but a sizing frame; centred on the screen, not on the hidden main window.
+// Nothing in it takes the focus, so it has no dialog keys.
 const OwnedWindowDesign kDesign{
-    kSplashClass, L"", WS_POPUP | WS_THICKFRAME | WS_CLIPCHILDREN, 4425, 1875, kControls, false, 0,
+    kSplashClass, L"", WS_POPUP | WS_THICKFRAME | WS_CLIPCHILDREN, 4425, 1875, kControls, false, 0, false,
 };
 
 }  // namespace

@@ -65,13 +65,6 @@ void ExpectExportOf(const std::filesystem::path& file, const std::wstring& key) 
     EXPECT_EQ(*actual, *expected) << file.wstring() << " is not the export of " << key;
 }
 
-HWND FocusOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
-    return info.hwndFocus;
-}
-
 // Clicks `button` and waits for a new Notepad window whose text holds `expectedLine`;
 // closes it again. True when it appeared with that text.
 ::testing::AssertionResult ButtonOpensInNotepad(HWND button, const std::wstring& expectedLine,
@@ -213,9 +206,21 @@ TEST(Export, OneExportWithoutATypeKeyThenAMixedCaseExtensionInTheSameWindow) {
     ExpectExportOf(first, L".ftnodefault");
     EXPECT_FALSE(std::filesystem::exists(second));
 
-    // The open window takes the next export's paths; the file name is upper-cased, the key is not.
+    // The open window takes the next export's paths and comes to the front over the properties
+    // window opened meanwhile, where it stood; the file name is upper-cased, the key is not.
     ASSERT_TRUE(session.ClickRow(L"FtMixed"));
-    ASSERT_EQ(RequestExport(session), window) << "a second export window instead of the open one";
+    const HWND properties = session.RunMenuEntry(kMenuProperties, kPropertiesClass);
+    ASSERT_NE(properties, nullptr);
+    session.MoveAside(properties);
+    ASSERT_TRUE(probe::WaitFor([&] { return Above(properties, window); }, probe::kShortWait));
+    const RECT placed = probe::WindowRect(window);
+    ASSERT_EQ(session.RunMenuEntry(kMenuBackup, kBackupClass), window)
+        << "a second export window instead of the open one";
+    EXPECT_TRUE(probe::WaitFor([&] { return GetForegroundWindow() == window && Above(window, properties); },
+                               probe::kShortWait))
+        << "the export window asked for again does not come to the front";
+    const RECT now = probe::WindowRect(window);
+    EXPECT_TRUE(EqualRect(&placed, &now)) << "the export window moved when asked for again";
     const auto mixedFirst = session.workDir() / L"FTMIXED#1.reg";
     const auto mixedSecond = session.workDir() / L"FTMIXED#2.reg";
     EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText1)), mixedFirst.wstring());

@@ -128,6 +128,19 @@ HWND WaitShown(const probe::App& app, const wchar_t* className) {
     return shown;
 }
 
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+bool Above(HWND upper, HWND lower) {
+    for (HWND hwnd = GetWindow(lower, GW_HWNDPREV); hwnd; hwnd = GetWindow(hwnd, GW_HWNDPREV))
+        if (hwnd == upper) return true;
+    return false;
+}
+
 std::vector<VerbExpectation> ExpectedVerbs(const std::wstring& typeKey,
                                            const std::map<std::wstring, VerbExpectation>& byVerbName) {
     std::vector<VerbExpectation> rows;

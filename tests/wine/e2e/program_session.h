@@ -65,6 +65,10 @@ private:
 
 // A shown top-level window of `className` in the program, once it appears.
 HWND WaitShown(const probe::App& app, const wchar_t* className);
+// The control that has the keyboard focus in the thread of `window`.
+HWND FocusOf(HWND window);
+// Whether `upper` stands above `lower` in the screen's window order.
+bool Above(HWND upper, HWND lower);
 
 // The fixture (tests/fixtures/e2e.reg) as the prefix holds it: registry values, so that the
 // tests say what the program must show without repeating the file's bytes.

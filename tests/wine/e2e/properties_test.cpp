@@ -68,6 +68,40 @@ TEST(Properties, ShowTheTypeKeysValuesAndVerbsThenCloseAndStartAfresh) {
     EXPECT_EQ(shown.verbHeaders, (std::vector<std::wstring>{L"项", L"参数"}));
     ExpectVerbs(shown, ExpectedVerbs(L"FtTest.Alpha", kAlphaVerbs), L"FtTest.Alpha");
 
+    // Tab walks the design's focus order, both pictures included, and comes round to Text1; a
+    // picture with the focus shows a focus rectangle.
+    ASSERT_TRUE(probe::MakeForeground(window));
+    EXPECT_TRUE(probe::WaitFor([&] { return GetDlgCtrlID(FocusOf(window)) == kIdPropText1; }, probe::kShortWait))
+        << "the focus does not start on Text1";
+    const HWND small = probe::ChildById(window, kIdPropSmallIcon);
+    std::optional<probe::Pixels> smallFocused;
+    std::vector<int> order;
+    for (int i = 0; i < 10; ++i) {
+        const HWND before = FocusOf(window);
+        probe::PressKey(VK_TAB);
+        probe::WaitFor([&] { return FocusOf(window) != before; }, probe::kShortWait);
+        order.push_back(GetDlgCtrlID(FocusOf(window)));
+        if (FocusOf(window) == small && probe::WaitPainted(window)) {
+            smallFocused = probe::Capture(small);
+            probe::Screenshot(window, L"properties-window-small-picture-focused");
+        }
+    }
+    EXPECT_EQ(order, (std::vector<int>{kIdPropText1 + 1, kIdPropText1 + 2, kIdPropClose, kIdPropText1 + 3,
+                                       kIdPropSmallIcon, kIdPropText1 + 5, kIdPropLargeIcon, kIdPropText1 + 4,
+                                       kIdPropVerbList, kIdPropText1}));
+    probe::WaitPainted(window);
+    const auto smallUnfocused = probe::Capture(small);
+    ASSERT_TRUE(smallFocused && smallUnfocused);
+    EXPECT_NE(smallFocused->data, smallUnfocused->data) << "the focused picture shows no focus rectangle";
+
+    // Shift+Tab goes back to the verb list, which keeps the focus while the main window is active.
+    probe::PressKey(VK_TAB, {VK_SHIFT});
+    ASSERT_TRUE(probe::WaitFor([&] { return GetDlgCtrlID(FocusOf(window)) == kIdPropVerbList; }, probe::kShortWait));
+    ASSERT_TRUE(probe::MakeForeground(session.main()));
+    ASSERT_TRUE(probe::MakeForeground(window));
+    EXPECT_TRUE(probe::WaitFor([&] { return GetDlgCtrlID(FocusOf(window)) == kIdPropVerbList; }, probe::kShortWait))
+        << "reactivated, the window put the focus on " << GetDlgCtrlID(FocusOf(window)) << ", not the verb list";
+
     // Close discards the window; the next request builds a fresh one with only its own values.
     const auto close = probe::ChildById(window, kIdPropClose);
     ASSERT_NE(close, nullptr);
@@ -92,10 +126,23 @@ TEST(Properties, ASecondRequestRefillsTheOpenWindowWithOnlyTheNewType) {
     ASSERT_TRUE(session.ClickRow(L"ftalpha"));
     const HWND window = RequestProperties(session);
     ASSERT_NE(window, nullptr);
+    const HWND exported = session.RunMenuEntry(kMenuBackup, kBackupClass);
+    ASSERT_NE(exported, nullptr);
+    session.MoveAside(exported);
+    ASSERT_TRUE(probe::WaitFor([&] { return Above(exported, window); }, probe::kShortWait));
+    const RECT placed = probe::WindowRect(window);
 
-    // A type key whose name holds a double quote, verbs with quotes and blanks.
+    // A type key whose name holds a double quote, verbs with quotes and blanks. Asked for again,
+    // the window comes to the front over the export window, where it stood.
     ASSERT_TRUE(session.ClickRow(L"ftquote"));
-    ASSERT_EQ(RequestProperties(session), window) << "a second properties window instead of the open one";
+    ASSERT_EQ(session.RunMenuEntry(kMenuProperties, kPropertiesClass), window)
+        << "a second properties window instead of the open one";
+    EXPECT_TRUE(probe::WaitFor([&] { return GetForegroundWindow() == window && Above(window, exported); },
+                               probe::kShortWait))
+        << "the properties window asked for again does not come to the front";
+    EXPECT_TRUE(Above(window, session.main()));
+    const RECT now = probe::WindowRect(window);
+    EXPECT_TRUE(EqualRect(&placed, &now)) << "the properties window moved when asked for again";
     auto shown = Read(session, window);
     EXPECT_EQ(shown.boxes, (std::vector<std::wstring>{L".ftquote", L"Ft\"Quote", L"", L"", L"", L"Ft Quote Type"}));
     ExpectVerbs(shown,
