@@ -34,7 +34,7 @@ const std::array<ControlSpec, 6> kControls{{
 const OwnedWindowDesign kDesign{
     kBackupClass, L"文件类型备份", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
     6195,         1980,            kControls,
-    true,         kIdBackupClose,
+    true,         kIdBackupClose,     true,
 };
 
 // A long start-up folder would push the file name out of the box: show the end of the path.

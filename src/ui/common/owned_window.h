@@ -20,9 +20,9 @@ struct OwnedWindowDesign {
     std::span<const ControlSpec> controls;
     bool centreOnOwner;  // otherwise centred on the screen
     int initialFocusId;  // 0: the window takes the focus itself
-    // Tab and the arrow keys move between the controls, as in a dialog; a window without
-    // controls that take the focus leaves it off.
-    bool dialogKeys = true;
+    // Tab and the arrow keys move between the controls, as in a dialog; a window opts in
+    // when it has controls that take the focus.
+    bool dialogKeys;
 };
 
 class OwnedWindow : public Window {

@@ -41,7 +41,7 @@ const std::array<ReportList::Column, 2> kVerbColumns{{
 const OwnedWindowDesign kDesign{
     kPropertiesClass, L"文件类型属性", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
     7110,             4290,           kControls,
-    true,             kIdPropText1,
+    true,             kIdPropText1,   true,
 };
 
 int BoxId(PropertiesView::Box box) { return kIdPropText1 + static_cast<int>(box); }
