@@ -43,25 +43,9 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# 2,000 extensions pointing at a few type keys that have an icon and an open command,
-# and ordinary keys to fill up to 2,500.
+# 2,000 extensions pointing at a few type keys, and ordinary keys to fill up to 2,500.
 reg=$work/bench.reg
-{
-  printf 'Windows Registry Editor Version 5.00\r\n\r\n'
-  for ((t = 0; t < type_keys; t++)); do
-    printf '[HKEY_CLASSES_ROOT\\BenchType.%d]\r\n@="Bench document %d"\r\n\r\n' "$t" "$t"
-    printf '[HKEY_CLASSES_ROOT\\BenchType.%d\\DefaultIcon]\r\n@="%%SystemRoot%%\\\\system32\\\\shell32.dll,%d"\r\n\r\n' "$t" "$t"
-    printf '[HKEY_CLASSES_ROOT\\BenchType.%d\\shell]\r\n@="open"\r\n\r\n' "$t"
-    printf '[HKEY_CLASSES_ROOT\\BenchType.%d\\shell\\open\\command]\r\n@="C:\\\\windows\\\\notepad.exe \\"%%1\\""\r\n\r\n' "$t"
-  done
-  for ((i = 0; i < other_keys; i++)); do
-    printf '[HKEY_CLASSES_ROOT\\BenchProgId.%04d]\r\n@="Bench object %d"\r\n\r\n' "$i" "$i"
-  done
-  for ((i = 0; i < extensions; i++)); do
-    printf '[HKEY_CLASSES_ROOT\\.bx%04d]\r\n@="BenchType.%d"\r\n"Content Type"="application/x-bench-%d"\r\n\r\n' \
-      "$i" $((i % type_keys)) "$i"
-  done
-} >"$reg"
+ft_bulk_reg "$extensions" "$type_keys" "$other_keys" >"$reg"
 
 start=$EPOCHREALTIME
 ft_new_prefix "$prefix" || ft_die "no prefix"

@@ -14,10 +14,14 @@ target_compile_definitions(ft_win PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NO
 target_compile_definitions(ft_core PUBLIC UNICODE _UNICODE NOMINMAX)
 
 add_executable(filetypes WIN32 src/ui/app/winmain.cpp src/ui/res/app.rc)
+# The version resource takes the project's version from a generated header.
+set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(src/ui/res/version.h.in ${GENERATED_DIR}/version.h @ONLY)
+target_include_directories(filetypes PRIVATE ${GENERATED_DIR})
 # windres reports no dependencies, so name what the resource script pulls in.
 set(RES_DIR ${CMAKE_SOURCE_DIR}/src/ui/res)
 set_source_files_properties(src/ui/res/app.rc PROPERTIES
-  OBJECT_DEPENDS "${RES_DIR}/app.ico;${RES_DIR}/splash.ico;${RES_DIR}/app.manifest;${RES_DIR}/resource.h")
+  OBJECT_DEPENDS "${RES_DIR}/app.ico;${RES_DIR}/splash.ico;${RES_DIR}/app.manifest;${RES_DIR}/resource.h;${GENERATED_DIR}/version.h")
 target_link_libraries(filetypes PRIVATE ft_win)
 target_link_options(filetypes PRIVATE ${STATIC_RUNTIME} -municode)
 set_target_properties(filetypes PROPERTIES OUTPUT_NAME filetypes)
@@ -56,6 +60,8 @@ if(E2E_SOURCES)
   set_tests_properties(e2e_wine PROPERTIES
     ENVIRONMENT "FT_EXE=$<TARGET_FILE:filetypes>;FT_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts")
 endif()
+
+include(cmake/package.cmake)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
   add_subdirectory(bench)

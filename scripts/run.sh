@@ -2,7 +2,7 @@
 # Builds filetypes.exe and starts it under Wine.
 # With $DISPLAY set it runs there until the program is closed. Without one it runs on a
 # private Xvfb, waits for the main window (title "本机文件类型数量：…"), saves a
-# screenshot to build/screenshots/run-<time>.png, prints its path and stops.
+# picture of it to build/screenshots/run-<time>.png, prints its path and stops.
 #
 # The program runs in the prefix build/wine-run (made once from the template, kept
 # between runs) with build/run as its working directory, where its export files go.
@@ -61,8 +61,7 @@ while :; do
   sleep 0.2
 done
 ft_log "main window after $(ft_seconds_since "$start") s: $(xdotool getwindowname "$win" 2>/dev/null)"
-sleep 1 # let the list finish painting
 mkdir -p "$FT_REPO/build/screenshots"
 shot=$FT_REPO/build/screenshots/run-$(date +%Y%m%d-%H%M%S).png
-import -window root "$shot" || ft_die "screenshot failed"
+ft_window_shot "$win" "$shot" || ft_die "screenshot failed"
 echo "$shot"

@@ -259,6 +259,31 @@ ft_xvfb_stop() {
 }
 
 # ---------------------------------------------------------------------------
+# Screenshots
+
+# ft_window_pixels WINDOW: the screen's pixels under X window WINDOW (a Wine window with
+# the frame Wine draws, and whatever lies on top of it), as a PPM on stdout.
+ft_window_pixels() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW geometry
+  geometry=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null) || return 1
+  eval "$geometry"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage ppm:-
+}
+
+# ft_window_shot WINDOW FILE.png: a picture of WINDOW once it has finished painting (two
+# looks a moment apart see the same pixels; after 10 s it is taken as it is).
+ft_window_shot() {
+  local window=$1 out=$2 previous="" current i
+  for ((i = 0; i < 40; i++)); do
+    current=$(ft_window_pixels "$window" | md5sum) || return 1
+    [[ $current == "$previous" ]] && break
+    previous=$current
+    sleep 0.25
+  done
+  ft_window_pixels "$window" | convert ppm:- -strip "$out"
+}
+
+# ---------------------------------------------------------------------------
 # wineserver
 
 # ft_wineserver_start PREFIX: a wineserver that outlives its clients, so each later
@@ -312,6 +337,27 @@ ft_reg_for_import() {
 # ft_reg_keys FILE: the keys the file creates (not the [-...] deletions), one a line.
 ft_reg_keys() {
   ft_reg_text "$1" | sed -n 's/^[[:space:]]*\[\([^]-][^]]*\)\][[:space:]]*$/\1/p'
+}
+
+# ft_bulk_reg EXTENSIONS TYPE_KEYS OTHER_KEYS: a .reg file (on stdout) for scans of a
+# realistic size: EXTENSIONS extension keys (.bx0000, ...) pointing in turn at TYPE_KEYS type
+# keys that have an icon and an open command, and OTHER_KEYS keys that are neither.
+ft_bulk_reg() {
+  local extensions=$1 type_keys=$2 other_keys=$3 t i
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+  for ((t = 0; t < type_keys; t++)); do
+    printf '[HKEY_CLASSES_ROOT\\BenchType.%d]\r\n@="Bench document %d"\r\n\r\n' "$t" "$t"
+    printf '[HKEY_CLASSES_ROOT\\BenchType.%d\\DefaultIcon]\r\n@="%%SystemRoot%%\\\\system32\\\\shell32.dll,%d"\r\n\r\n' "$t" "$t"
+    printf '[HKEY_CLASSES_ROOT\\BenchType.%d\\shell]\r\n@="open"\r\n\r\n' "$t"
+    printf '[HKEY_CLASSES_ROOT\\BenchType.%d\\shell\\open\\command]\r\n@="C:\\\\windows\\\\notepad.exe \\"%%1\\""\r\n\r\n' "$t"
+  done
+  for ((i = 0; i < other_keys; i++)); do
+    printf '[HKEY_CLASSES_ROOT\\BenchProgId.%04d]\r\n@="Bench object %d"\r\n\r\n' "$i" "$i"
+  done
+  for ((i = 0; i < extensions; i++)); do
+    printf '[HKEY_CLASSES_ROOT\\.bx%04d]\r\n@="BenchType.%d"\r\n"Content Type"="application/x-bench-%d"\r\n\r\n' \
+      "$i" $((i % type_keys)) "$i"
+  done
 }
 
 # ft_import_reg FILE [WORKDIR]: imports FILE into $WINEPREFIX with regedit /s and checks
