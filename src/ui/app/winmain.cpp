@@ -6,7 +6,7 @@
 #include "ui/common/window.h"
 #include "ui/main/main_window.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // The shell's file information and its hand-off of the web page expect COM on this thread.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES |
@@ -15,7 +15,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     int exitCode = 0;
     {
-        ft::ui::MainWindow main;
+        ft::ui::MainWindow main(showCommand);
         if (main.Create()) {
             main.Load();
             MSG msg;

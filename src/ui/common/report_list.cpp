@@ -1,8 +1,76 @@
 #include "ui/common/report_list.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
+
+#include <cstring>
+#include <exception>
 
 namespace ft::ui {
+namespace {
+
+constexpr UINT_PTR kSubclassId = 1;
+
+int CompareInLocale(std::wstring_view x, std::wstring_view y, DWORD flags) {
+    const int result = CompareStringEx(LOCALE_NAME_USER_DEFAULT, flags, x.data(), static_cast<int>(x.size()),
+                                       y.data(), static_cast<int>(y.size()), nullptr, nullptr, 0);
+    return result == 0 ? 0 : result - CSTR_EQUAL;
+}
+
+int CompareIgnoringCase(std::wstring_view x, std::wstring_view y, void*) {
+    return CompareInLocale(x, y, NORM_IGNORECASE);
+}
+
+// Windows 7 and later compare digits as numbers themselves; elsewhere the flag is refused.
+bool LocaleComparesDigitsAsNumbers() {
+    return CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE | SORT_DIGITSASNUMBERS, L"2", 1, L"10", 2,
+                           nullptr, nullptr, 0) != 0;
+}
+
+// As Explorer orders names: case-insensitively, numbers by value, in the user's locale.
+int CompareNaturally(const std::wstring& x, const std::wstring& y) {
+    static const bool digitsAsNumbers = LocaleComparesDigitsAsNumbers();
+    if (digitsAsNumbers) return CompareInLocale(x, y, NORM_IGNORECASE | SORT_DIGITSASNUMBERS);
+    return CompareNatural(x, y, &CompareIgnoringCase, nullptr);
+}
+
+void CopyToClipboard(HWND owner, const std::wstring& text) {
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!memory) return;
+    void* target = GlobalLock(memory);
+    if (!target) {
+        GlobalFree(memory);
+        return;
+    }
+    std::memcpy(target, text.c_str(), bytes);
+    GlobalUnlock(memory);
+    if (!OpenClipboard(owner)) {
+        GlobalFree(memory);
+        return;
+    }
+    EmptyClipboard();
+    // Once set, the clipboard owns the memory.
+    if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+    CloseClipboard();
+}
+
+bool IsRelayedMouseMessage(UINT message) {
+    switch (message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
 
 void ReportList::Create(HWND parent, int id, DWORD extraStyle, std::span<const Column> columns) {
     list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
@@ -10,8 +78,11 @@ void ReportList::Create(HWND parent, int id, DWORD extraStyle, std::span<const C
                                 LVS_SHOWSELALWAYS | LVS_SINGLESEL | extraStyle,
                             0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleW(nullptr), nullptr);
-    ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
+    // Truncated cells get their own tips (see CellTips), the first column's included.
+    ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    SetWindowTheme(list_, L"Explorer", nullptr);
     columnKeys_.clear();
+    rows_.clear();
     for (const Column& column : columns) {
         LVCOLUMNW lvc{};
         lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
@@ -21,6 +92,8 @@ void ReportList::Create(HWND parent, int id, DWORD extraStyle, std::span<const C
         ListView_InsertColumn(list_, static_cast<int>(columnKeys_.size()), &lvc);
         columnKeys_.push_back(column.key);
     }
+    tips_.Attach(list_);
+    SetWindowSubclass(list_, &ReportList::ListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void ReportList::SetColumnWidth(const wchar_t* key, int width) {
@@ -32,6 +105,12 @@ void ReportList::SetColumnWidth(const wchar_t* key, int width) {
 int ReportList::Width() const {
     RECT rect{};
     GetWindowRect(list_, &rect);
+    return rect.right - rect.left;
+}
+
+int ReportList::ClientWidth() const {
+    RECT rect{};
+    GetClientRect(list_, &rect);
     return rect.right - rect.left;
 }
 
@@ -48,10 +127,11 @@ void ReportList::AddRow(const std::wstring& text, const std::wstring& subText, s
     const int row = ListView_InsertItem(list_, &item);
     if (row < 0) return;
     ListView_SetItemText(list_, row, 1, const_cast<wchar_t*>(rows_.back().subText.c_str()));
-    if (sorted_) SortBy(sortColumn_, sortOrder_);
+    if (sort_.sorted) Resort();
 }
 
 void ReportList::Clear() {
+    tips_.Forget();
     ListView_DeleteAllItems(list_);
     rows_.clear();
 }
@@ -60,21 +140,22 @@ int CALLBACK ReportList::CompareRows(LPARAM a, LPARAM b, LPARAM self) {
     const auto* list = reinterpret_cast<const ReportList*>(self);
     const Row& left = list->rows_[static_cast<std::size_t>(a)];
     const Row& right = list->rows_[static_cast<std::size_t>(b)];
-    const std::wstring& x = list->sortColumn_ == 0 ? left.text : left.subText;
-    const std::wstring& y = list->sortColumn_ == 0 ? right.text : right.subText;
-    int order = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, x.c_str(), static_cast<int>(x.size()), y.c_str(),
-                               static_cast<int>(y.size())) -
-                CSTR_EQUAL;
-    if (list->sortOrder_ == SortOrder::Descending) order = -order;
+    const bool byText = list->sort_.key == 0;
+    int order = CompareNaturally(byText ? left.text : left.subText, byText ? right.text : right.subText);
+    if (list->sort_.order == SortOrder::Descending) order = -order;
     // Ties keep the order in which the rows were added.
     if (order == 0) order = a < b ? -1 : (a > b ? 1 : 0);
     return order;
 }
 
-void ReportList::SortBy(int column, SortOrder order) {
-    sorted_ = true;
-    sortColumn_ = column;
-    sortOrder_ = order;
+void ReportList::SortByHeaderClick(int oneBasedPosition) {
+    sort_.OnColumnClick(oneBasedPosition);
+    Resort();
+    if (const int selected = SelectedRow(); selected >= 0) ListView_EnsureVisible(list_, selected, FALSE);
+}
+
+void ReportList::Resort() {
+    tips_.Forget();
     ListView_SortItems(list_, &ReportList::CompareRows, reinterpret_cast<LPARAM>(this));
     ShowSortArrow();
 }
@@ -86,7 +167,7 @@ void ReportList::ShowSortArrow() {
         item.mask = HDI_FORMAT;
         Header_GetItem(header, i, &item);
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (i == sortColumn_) item.fmt |= sortOrder_ == SortOrder::Ascending ? HDF_SORTUP : HDF_SORTDOWN;
+        if (i == sort_.key) item.fmt |= sort_.order == SortOrder::Ascending ? HDF_SORTUP : HDF_SORTDOWN;
         Header_SetItem(header, i, &item);
     }
 }
@@ -97,7 +178,54 @@ std::wstring ReportList::Text(int row, int column) const {
     item.iItem = row;
     if (row < 0 || !ListView_GetItem(list_, &item)) return std::wstring();
     const Row& data = rows_[static_cast<std::size_t>(item.lParam)];
-    return column == 0 ? data.text : data.subText;
+    return column == 0 ? data.text : (column == 1 ? data.subText : std::wstring());
+}
+
+int ReportList::SelectedRow() const { return ListView_GetNextItem(list_, -1, LVNI_SELECTED); }
+
+void ReportList::CopySelectedRow() const {
+    const int row = SelectedRow();
+    if (row >= 0) CopyToClipboard(list_, Text(row, 0) + L'\t' + Text(row, 1));
+}
+
+std::optional<LRESULT> ReportList::OnListMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsRelayedMouseMessage(message)) {
+        tips_.OnMouseMessage(message, wParam, lParam, [this](int row, int column) { return Text(row, column); });
+        return std::nullopt;
+    }
+    switch (message) {
+    case WM_KEYDOWN:
+        // Ctrl+C, but not Ctrl+Alt+C, which is AltGr+C on some keyboards.
+        if (wParam == 'C' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+            CopySelectedRow();
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (!typeAhead_.Passes(static_cast<wchar_t>(wParam), static_cast<std::uint32_t>(GetMessageTime()))) return 0;
+        break;
+    case WM_MOUSEWHEEL:
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+        tips_.Forget();
+        break;
+    default:
+        break;
+    }
+    return std::nullopt;
+}
+
+LRESULT CALLBACK ReportList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                      DWORD_PTR self) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &ReportList::ListProc, kSubclassId);
+    try {
+        if (const auto handled = reinterpret_cast<ReportList*>(self)->OnListMessage(message, wParam, lParam)) {
+            return *handled;
+        }
+    } catch (const std::exception&) {
+        // What the list adds is skipped; the control's own handling still runs.
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 }  // namespace ft::ui

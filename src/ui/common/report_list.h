@@ -1,6 +1,8 @@
 #pragma once
 // A report-view list over the common control: columns found by key, rows of a text and one
 // sub-text with an optional small picture, and a sort that stays in force for rows added later.
+// Ctrl+C copies the selected row, truncated cells show their text in a tooltip, and typing
+// finds a row by its first column.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -9,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/list_rules.h"
 #include "catalogue/main_window_rules.h"
+#include "ui/common/cell_tips.h"
 
 namespace ft::ui {
 
@@ -21,22 +25,29 @@ public:
         int width;  // pixels
     };
 
+    ReportList() = default;
+    ReportList(const ReportList&) = delete;
+    ReportList& operator=(const ReportList&) = delete;
+
     // Creates the list as a child of `parent`.
     void Create(HWND parent, int id, DWORD extraStyle, std::span<const Column> columns);
     HWND Handle() const { return list_; }
 
     void SetColumnWidth(const wchar_t* key, int width);
-    int Width() const;  // the control's outer width in pixels
+    int Width() const;        // the control's outer width in pixels
+    int ClientWidth() const;  // inside its border, and its vertical scroll bar when it has one
     void SetSmallPictures(HIMAGELIST pictures);
 
     void AddRow(const std::wstring& text, const std::wstring& subText, std::optional<int> picture);
     void Clear();
 
-    // Sorts by the column's texts, case-insensitively and in the user's locale, and keeps
-    // later rows in that order.
-    void SortBy(int column, SortOrder order);
+    // A click on a column header (1-based): sorts by that column's texts, case-insensitively,
+    // numbers by value, in the user's locale, and keeps later rows in that order. The selected
+    // row stays in view.
+    void SortByHeaderClick(int oneBasedPosition);
 
     std::wstring Text(int row, int column) const;
+    int SelectedRow() const;  // -1 when none
 
 private:
     struct Row {
@@ -44,14 +55,20 @@ private:
         std::wstring subText;
     };
     static int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM self);
+    static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR self);
+    // Handles what the list adds to the control; nothing when the control's own handling runs.
+    std::optional<LRESULT> OnListMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void Resort();
     void ShowSortArrow();
+    void CopySelectedRow() const;
 
     HWND list_ = nullptr;
     std::vector<std::wstring> columnKeys_;
     std::vector<Row> rows_;  // a row's lParam is its position here, which is also its order of adding
-    bool sorted_ = false;
-    int sortColumn_ = 0;
-    SortOrder sortOrder_ = SortOrder::Ascending;
+    SortState sort_;
+    CellTips tips_;
+    TypeAheadDotFilter typeAhead_;
 };
 
 }  // namespace ft::ui

@@ -15,8 +15,6 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr int kClientWidth = 7290;
 constexpr int kClientHeight = 4890;
-constexpr int kListDesignWidth = 7440;
-constexpr int kListDesignHeight = 5010;
 constexpr UINT_PTR kScanTimer = 1;
 
 const std::array<ReportList::Column, 2> kColumns{{
@@ -26,7 +24,7 @@ const std::array<ReportList::Column, 2> kColumns{{
 
 }  // namespace
 
-MainWindow::MainWindow() = default;
+MainWindow::MainWindow(int startupShowCommand) : startupShowCommand_(startupShowCommand) {}
 
 MainWindow::~MainWindow() {
     if (commands_) DestroyMenu(commands_);
@@ -54,17 +52,17 @@ bool MainWindow::Create() {
     catalogue_ = std::make_unique<FileTypeCatalogue>(CatalogueServices{
         registry_, shellIcons_, shellIcons_, *this, *this, *splash_, *properties_, *backup_, launcher_, files_});
 
-    // The list starts at its design size; the columns take 0.2 and 0.8 of that width once.
     list_.Create(Handle(), kIdFileList, 0, kColumns);
     font_ = CreateMessageFont(dpi_);
     SendMessageW(list_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    SetWindowPos(list_.Handle(), nullptr, 0, 0, Px(kListDesignWidth, dpi_), Px(kListDesignHeight, dpi_),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
     list_.SetSmallPictures(shellIcons_.SmallPictures());
-    const int listWidth = list_.Width();
-    list_.SetColumnWidth(L"FileExt", listWidth / 5);
-    list_.SetColumnWidth(L"FileType", listWidth * 4 / 5);
     OnSize(SIZE_RESTORED);
+    // Once, at load: the two columns take 0.2 and 0.8 of what the list shows beside the vertical
+    // scroll bar that its rows will bring, so that no horizontal one is needed.
+    const int visibleWidth = list_.ClientWidth() - SystemMetric(SM_CXVSCROLL, dpi_);
+    const int extensionWidth = MulDiv(visibleWidth, 1, 5);
+    list_.SetColumnWidth(L"FileExt", extensionWidth);
+    list_.SetColumnWidth(L"FileType", visibleWidth - extensionWidth);
 
     // The list is hidden while the scan fills it; with redrawing off it also skips its layout
     // work on every insert, which otherwise costs as much as the shell queries themselves.
@@ -78,9 +76,17 @@ void MainWindow::Load() { catalogue_->Load(CurrentDirectory()); }
 void MainWindow::SetCaption(const std::wstring& caption) { SetWindowTextW(Handle(), caption.c_str()); }
 
 void MainWindow::SetVisible(bool visible) {
-    if (visible) SendMessageW(list_.Handle(), WM_SETREDRAW, TRUE, 0);
-    ShowWindow(Handle(), visible ? SW_SHOW : SW_HIDE);
-    if (visible) SetForegroundWindow(Handle());
+    if (!visible) {
+        ShowWindow(Handle(), SW_HIDE);
+        return;
+    }
+    SendMessageW(list_.Handle(), WM_SETREDRAW, TRUE, 0);
+    // The first showing honours how the program was started (a shortcut set to minimised or
+    // maximised); the start-up picture had the screen until now, so the window takes the
+    // foreground unless it starts minimised.
+    ShowWindow(Handle(), shownOnce_ ? SW_SHOW : startupShowCommand_);
+    shownOnce_ = true;
+    if (!IsIconic(Handle())) SetForegroundWindow(Handle());
 }
 
 void MainWindow::SetBusyPointer(bool busy) { ui::SetBusyPointer(busy); }
@@ -130,8 +136,13 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
     if (header.idFrom != static_cast<UINT_PTR>(kIdFileList)) return 0;
     if (header.code == LVN_COLUMNCLICK) {
         const auto& click = reinterpret_cast<const NMLISTVIEW&>(header);
-        sort_.OnColumnClick(click.iSubItem + 1);
-        list_.SortBy(sort_.key, sort_.order);
+        list_.SortByHeaderClick(click.iSubItem + 1);
+    } else if (header.code == LVN_ITEMACTIVATE) {
+        // Double-click or Enter: the selected row's properties, as the menu's first entry.
+        if (const int row = list_.SelectedRow(); row >= 0) {
+            catalogue_->SelectRow(list_.Text(row, 0), list_.Text(row, 1));
+            catalogue_->RunCommand(1);
+        }
     } else if (header.code == LVN_ITEMCHANGED) {
         // A row becomes the current one whether it was clicked or reached with the keyboard.
         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);

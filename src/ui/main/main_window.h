@@ -23,7 +23,8 @@ inline constexpr wchar_t kMakerWebPage[] = L"https://kestrix.example/blog/";
 
 class MainWindow : public Window, public MainView, public FileListView {
 public:
-    MainWindow();
+    // `startupShowCommand`: the show state the program was started with (wWinMain's nCmdShow).
+    explicit MainWindow(int startupShowCommand);
     ~MainWindow() override;
 
     // Builds the window hidden, with its list, and starts the one-shot scan timer.
@@ -57,8 +58,9 @@ private:
     HMENU commands_ = nullptr;  // mnuOfCommands
     UINT dpi_ = 96;
     FontHandle font_;
-    ReportList list_;  // lvwFile
-    SortState sort_;
+    ReportList list_;  // lvwFile, which keeps the sort state
+    int startupShowCommand_;
+    bool shownOnce_ = false;
     bool bResizing = false;
     std::unique_ptr<SplashWindow> splash_;
     std::unique_ptr<PropertiesWindow> properties_;

@@ -1,6 +1,10 @@
-// The main window once the list is ready: sorting by header clicks, the smallest size and
-// the list following the window's size, and the popup menu from mouse and keyboard.
+// The main window once the list is ready: sorting by header clicks, copying, type-ahead and
+// tooltips on the list, the show state it starts in, the smallest size and the list following
+// the window's size, and the popup menu from mouse and keyboard.
 #include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cwctype>
@@ -45,6 +49,14 @@ std::vector<std::pair<std::wstring, std::wstring>> SortedPairs(const std::vector
     return pairs;
 }
 
+// The selected row lies within the rows the list shows.
+bool SelectedRowInView(const probe::RemoteListView& list) {
+    const int selected = list.Selected();
+    const auto top = static_cast<int>(SendMessageW(list.hwnd(), LVM_GETTOPINDEX, 0, 0));
+    const auto perPage = static_cast<int>(SendMessageW(list.hwnd(), LVM_GETCOUNTPERPAGE, 0, 0));
+    return selected >= 0 && selected >= top && selected < top + perPage;
+}
+
 // Clicks header `column` and waits until the column reads in the wanted order.
 std::vector<std::wstring> ClickHeaderAndRead(ProgramSession& session, int column, bool ascending) {
     auto list = session.list();
@@ -61,13 +73,16 @@ TEST(MainWindow, HeaderClicksSortDescendingThenAscendingAndByEitherColumn) {
     ASSERT_TRUE(session.ready());
     auto list = session.list();
     const auto before = SortedPairs(list.Rows());
-    ASSERT_TRUE(probe::MakeForeground(session.main()));
+    // The selected row stays in view through every sort.
+    ASSERT_TRUE(session.ClickRow(L"ftqn2"));
 
     // The list starts sorted by extension, ascending: the first click on that header flips it.
     const auto extDescending = ClickHeaderAndRead(session, 0, false);
     EXPECT_TRUE(Ordered(extDescending, false)) << "first click on 文件后缀名 did not sort descending";
+    EXPECT_TRUE(SelectedRowInView(list)) << "the selected row went out of view";
     const auto extAscending = ClickHeaderAndRead(session, 0, true);
     EXPECT_TRUE(Ordered(extAscending, true)) << "second click on 文件后缀名 did not sort ascending";
+    EXPECT_TRUE(SelectedRowInView(list)) << "the selected row went out of view";
     // Extensions are unique, so the two orders are exact mirrors of each other.
     EXPECT_EQ(extDescending, std::vector<std::wstring>(extAscending.rbegin(), extAscending.rend()));
     // Letter case does not count: FtMixed sorts between ftchinese and ftnodefault.
@@ -78,12 +93,23 @@ TEST(MainWindow, HeaderClicksSortDescendingThenAscendingAndByEitherColumn) {
     EXPECT_LT(pos(L"ftchinese"), pos(L"FtMixed"));
     EXPECT_LT(pos(L"FtMixed"), pos(L"ftnodefault"));
     EXPECT_LT(pos(L"ftnodefault"), pos(L"ftquote"));
+    // Numbers count by their value.
+    EXPECT_LT(pos(L"ftqn1"), pos(L"ftqn2"));
+    EXPECT_LT(pos(L"ftqn2"), pos(L"ftqn10"));
 
-    // Another column sorts ascending first, then flips.
+    // Another column sorts ascending first, then flips; rows of one type name keep the order in
+    // which they were added (ftqn1 and ftqn10 share theirs) either way.
+    const auto tiesInAddingOrder = [&] {
+        const auto ext = list.Column(0);
+        return std::find(ext.begin(), ext.end(), L"ftqn1") < std::find(ext.begin(), ext.end(), L"ftqn10");
+    };
     const auto typeAscending = ClickHeaderAndRead(session, 1, true);
     EXPECT_TRUE(Ordered(typeAscending, true)) << "first click on 文件类型 did not sort ascending";
+    EXPECT_TRUE(tiesInAddingOrder());
     const auto typeDescending = ClickHeaderAndRead(session, 1, false);
     EXPECT_TRUE(Ordered(typeDescending, false)) << "second click on 文件类型 did not sort descending";
+    EXPECT_TRUE(tiesInAddingOrder());
+    EXPECT_TRUE(SelectedRowInView(list)) << "the selected row went out of view";
     ASSERT_GE(PlainInOrder(typeAscending).size(), 3u) << "too few plain type names to tell an order";
     EXPECT_NE(PlainInOrder(typeAscending), PlainInOrder(typeDescending));
 
@@ -93,6 +119,52 @@ TEST(MainWindow, HeaderClicksSortDescendingThenAscendingAndByEitherColumn) {
 
     // Sorting moves whole rows: every extension keeps its type name.
     EXPECT_EQ(SortedPairs(list.Rows()), before);
+}
+
+TEST(MainWindow, CtrlCCopiesTheRowTypingFindsAnExtensionAndCutTextsShowWhole) {
+    ProgramSession session(L"list-keys");
+    ASSERT_TRUE(session.ready());
+    auto list = session.list();
+    ASSERT_TRUE(session.ClickRow(L"ftalpha"));
+
+    probe::EmptyTheClipboard();
+    probe::PressKey('C', {VK_CONTROL});
+    std::optional<std::wstring> copied;
+    EXPECT_TRUE(probe::WaitFor([&] { return (copied = probe::ClipboardText()) == L"ftalpha\tFt Alpha Document"; },
+                               probe::kShortWait))
+        << "the clipboard holds " << copied.value_or(L"no text");
+
+    // The list's own type-ahead, with the dot typed first passed over.
+    probe::TypeKeys({VK_OEM_PERIOD, 'F', 'T', 'Q', 'N', '1', '0'});
+    EXPECT_TRUE(probe::WaitFor([&] { return list.Selected() == list.Find(L"ftqn10"); }, probe::kShortWait))
+        << "typing .ftqn10 selected " << list.Text(list.Selected(), 0);
+
+    // An extension wider than its column shows whole in a tooltip over its cell.
+    const std::wstring longExtension = L"ftlongextensionforthelist";
+    const auto cell = list.CellRectOnScreen(list.Find(longExtension), 0);
+    ASSERT_TRUE(cell.has_value());
+    probe::MoveMouse(probe::Center(*cell));
+    std::wstring tip;
+    EXPECT_TRUE(probe::WaitFor([&] { return (tip = ShownTooltipText(session.app())) == longExtension; },
+                               probe::kShortWait))
+        << "the tooltip reads \"" << tip << "\"";
+    probe::Screenshot(session.main(), L"main-window-cell-tooltip");
+}
+
+TEST(MainWindow, ComesUpMaximisedOrMinimisedAsItWasStarted) {
+    {
+        ProgramSession session(L"maximised", SW_SHOWMAXIMIZED);
+        ASSERT_TRUE(session.ready());
+        EXPECT_TRUE(IsZoomed(session.main())) << "started maximised, shown otherwise";
+        EXPECT_TRUE(probe::WaitFor([&] {
+            const RECT client = probe::ClientRectOnScreen(session.main());
+            const RECT list = probe::WindowRect(session.list().hwnd());
+            return EqualRect(&client, &list) != FALSE;
+        }, probe::kShortWait)) << "the list does not fill the maximised window";
+    }
+    ProgramSession session(L"minimised", SW_SHOWMINNOACTIVE);
+    ASSERT_TRUE(session.ready());
+    EXPECT_TRUE(IsIconic(session.main())) << "started minimised, shown otherwise";
 }
 
 TEST(MainWindow, KeepsItsSmallestSizeAndTheListFillsItAfterEveryResize) {

@@ -16,10 +16,10 @@ SIZE MinimumWindowSize() {
     return SIZE{MulDiv(7440, dpiX, 1440), MulDiv(5010, dpiY, 1440)};
 }
 
-ProgramSession::ProgramSession(const std::wstring& tag) : dir_(tag) {
+ProgramSession::ProgramSession(const std::wstring& tag, std::optional<WORD> showWindow) : dir_(tag) {
     const std::wstring exe = probe::ProgramPath();
     if (exe.empty()) return;
-    app_ = probe::App::Launch(exe, dir_.path());
+    app_ = probe::App::Launch(exe, dir_.path(), showWindow);
     if (!app_) return;
     main_ = app_->WaitMainReady();
     if (main_) list_ = probe::ChildById(main_, kIdFileList);
@@ -139,6 +139,12 @@ bool Above(HWND upper, HWND lower) {
     for (HWND hwnd = GetWindow(lower, GW_HWNDPREV); hwnd; hwnd = GetWindow(hwnd, GW_HWNDPREV))
         if (hwnd == upper) return true;
     return false;
+}
+
+std::wstring ShownTooltipText(const probe::App& app) {
+    for (HWND hwnd : probe::TopLevelWindowsOfClass(app.pid(), L"tooltips_class32"))
+        if (IsWindowVisible(hwnd)) return probe::TextOf(hwnd);
+    return {};
 }
 
 std::vector<VerbExpectation> ExpectedVerbs(const std::wstring& typeKey,

@@ -27,8 +27,9 @@ SIZE MinimumWindowSize();
 
 class ProgramSession {
 public:
-    // Starts the program; `ready()` tells whether its main window came up with its title.
-    explicit ProgramSession(const std::wstring& tag);
+    // Starts the program (with `showWindow` in its STARTUPINFO, when given); `ready()` tells
+    // whether its main window came up with its title.
+    explicit ProgramSession(const std::wstring& tag, std::optional<WORD> showWindow = std::nullopt);
     ~ProgramSession();
 
     bool started() const { return app_ != nullptr; }
@@ -69,6 +70,8 @@ HWND WaitShown(const probe::App& app, const wchar_t* className);
 HWND FocusOf(HWND window);
 // Whether `upper` stands above `lower` in the screen's window order.
 bool Above(HWND upper, HWND lower);
+// The text of the program's tooltip that is shown now; empty when none is.
+std::wstring ShownTooltipText(const probe::App& app);
 
 // The fixture (tests/fixtures/e2e.reg) as the prefix holds it: registry values, so that the
 // tests say what the program must show without repeating the file's bytes.

@@ -168,6 +168,58 @@ TEST(Properties, ASecondRequestRefillsTheOpenWindowWithOnlyTheNewType) {
     EXPECT_TRUE(shown.verbs.empty());
 }
 
+TEST(Properties, ADoubleClickOrEnterOnARowOpensItsPropertiesWhoseVerbsCopyAndShowWhole) {
+    ProgramSession session(L"props-activate");
+    ASSERT_TRUE(session.ready());
+    auto list = session.list();
+    const int row = list.Find(L"ftqn2");
+    ASSERT_GE(row, 0);
+    ASSERT_TRUE(probe::MakeForeground(session.main()));
+    const auto rowRect = list.ItemRectOnScreen(row);
+    ASSERT_TRUE(rowRect.has_value());
+    probe::DoubleClick(probe::Center(*rowRect));
+    const HWND window = WaitShown(session.app(), kPropertiesClass);
+    ASSERT_NE(window, nullptr) << "a double-click on a row opened no properties window";
+    session.MoveAside(window);
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdPropText1)), L".ftqn2");
+
+    // Ctrl+C on the verb list copies the verb and its command line.
+    const std::wstring verbName = L"Open this long-named document with the long-named tool";
+    const std::wstring command = L"\"C:\\Program Files\\Ft Tools\\A Tool With A Long Name\\ftlongtool.exe\" /open "
+                                 L"/title \"A long title for the document window\" /mode \"read only, and keep where "
+                                 L"the window was\" \"%1\"";
+    probe::RemoteListView verbs(probe::ChildById(window, kIdPropVerbList), session.app().process());
+    ASSERT_EQ(verbs.Count(), 1);
+    const auto nameCell = verbs.CellRectOnScreen(0, 0);
+    const auto commandCell = verbs.CellRectOnScreen(0, 1);
+    ASSERT_TRUE(nameCell.has_value() && commandCell.has_value());
+    probe::LeftClick(probe::Center(*nameCell));
+    ASSERT_TRUE(probe::WaitFor([&] { return verbs.Selected() == 0; }, probe::kShortWait));
+    probe::EmptyTheClipboard();
+    probe::PressKey('C', {VK_CONTROL});
+    std::optional<std::wstring> copied;
+    EXPECT_TRUE(probe::WaitFor(
+        [&] { return (copied = probe::ClipboardText()) == verbName + L"\t" + command; }, probe::kShortWait))
+        << "the clipboard holds " << copied.value_or(L"no text");
+
+    // The command line, cut short by its column, shows whole in a tooltip.
+    // (The column runs past the list's right edge: a point near its start is in view.)
+    probe::MoveMouse(POINT{commandCell->left + 30, probe::Center(*commandCell).y});
+    std::wstring tip;
+    EXPECT_TRUE(probe::WaitFor([&] { return (tip = ShownTooltipText(session.app())) == command; },
+                               probe::kShortWait))
+        << "the tooltip reads \"" << tip << "\"";
+    probe::Screenshot(window, L"properties-window-verb-tooltip");
+
+    // Enter on the main list's selected row: that row's properties, in the same window.
+    ASSERT_TRUE(session.ClickRow(L"ftalpha"));
+    probe::PressKey(VK_RETURN);
+    EXPECT_TRUE(probe::WaitFor(
+        [&] { return probe::TextOf(probe::ChildById(window, kIdPropText1)) == L".ftalpha"; }, probe::kShortWait))
+        << "Text1 reads " << probe::TextOf(probe::ChildById(window, kIdPropText1));
+    EXPECT_EQ(probe::TopLevelWindowsOfClass(session.app().pid(), kPropertiesClass).size(), 1u);
+}
+
 TEST(Properties, WorkOnTheLastScannedTypeUntilARowIsPickedThenOnThePickedOne) {
     ProgramSession session(L"props-current");
     ASSERT_TRUE(session.ready());

@@ -67,7 +67,7 @@ TEST(StartupAndList, RowsShowTheShellTypeNameAndAnIcon) {
     }
 }
 
-TEST(StartupAndList, ListFillsTheMainWindowsClientArea) {
+TEST(StartupAndList, ListFillsTheMainWindowsClientAreaAndItsColumnsFillTheList) {
     ProgramSession session(L"fill");
     ASSERT_TRUE(session.ready());
     const RECT client = probe::ClientRectOnScreen(session.main());
@@ -76,6 +76,19 @@ TEST(StartupAndList, ListFillsTheMainWindowsClientArea) {
     EXPECT_EQ(list.top, client.top);
     EXPECT_EQ(list.right, client.right);
     EXPECT_EQ(list.bottom, client.bottom);
+
+    // The columns take 0.2 and 0.8 of the width beside the vertical scroll bar: nothing to
+    // scroll sideways.
+    const HWND lv = session.list().hwnd();
+    const LONG style = GetWindowLongW(lv, GWL_STYLE);
+    ASSERT_TRUE(style & WS_VSCROLL) << "too few rows for a vertical scroll bar";
+    EXPECT_FALSE(style & WS_HSCROLL) << "a horizontal scroll bar from the start";
+    RECT inside{};
+    GetClientRect(lv, &inside);
+    const int extension = session.list().ColumnWidth(0);
+    const int type = session.list().ColumnWidth(1);
+    EXPECT_EQ(extension + type, inside.right);
+    EXPECT_EQ(extension, MulDiv(inside.right, 1, 5));
 }
 
 // Extension keys added for one test only; they are removed again by a deletion import,

@@ -67,7 +67,7 @@ INPUT KeyInput(WORD vk, bool up) {
     return in;
 }
 
-void Click(POINT screen, DWORD down, DWORD up) {
+void Click(POINT screen, DWORD down, DWORD up, int times = 1) {
     // Two clicks in the same place within the double-click time make a double click, which
     // a header (for one) does not take as a second click: wait that time out, as a user would.
     static DWORD lastTime = 0, lastButton = 0;
@@ -77,9 +77,12 @@ void Click(POINT screen, DWORD down, DWORD up) {
     const DWORD since = GetTickCount() - lastTime;
     if (sameSpot && lastButton == down && since <= GetDoubleClickTime()) Sleep(GetDoubleClickTime() - since + 100);
     MoveMouse(screen);
-    SendInputs({MouseInput(down)});
-    Settle(50ms);
-    SendInputs({MouseInput(up)});
+    for (int i = 0; i < times; ++i) {
+        if (i > 0) Settle(50ms);
+        SendInputs({MouseInput(down)});
+        Settle(50ms);
+        SendInputs({MouseInput(up)});
+    }
     lastTime = GetTickCount();
     lastButton = down;
     lastPoint = screen;
@@ -241,9 +244,14 @@ std::optional<DWORD> RunAndWait(const std::wstring& commandLine, std::chrono::mi
     return result;
 }
 
-std::unique_ptr<App> App::Launch(const std::wstring& exe, const std::filesystem::path& workDir) {
+std::unique_ptr<App> App::Launch(const std::wstring& exe, const std::filesystem::path& workDir,
+                                 std::optional<WORD> showWindow) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    if (showWindow) {
+        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.wShowWindow = *showWindow;
+    }
     PROCESS_INFORMATION pi{};
     std::wstring line = ft::QuoteArgument(exe);
     const std::wstring dir = workDir.wstring();
@@ -429,6 +437,19 @@ std::optional<RECT> RemoteListView::ItemRectOnScreen(int item) const {
     return RemoteRect(process_, list_, LVM_GETITEMRECT, item, in);
 }
 
+std::optional<RECT> RemoteListView::CellRectOnScreen(int item, int subItem) const {
+    if (subItem == 0) return ItemRectOnScreen(item);
+    Send(list_, LVM_ENSUREVISIBLE, item, FALSE);
+    RECT in{};
+    in.top = subItem;
+    in.left = LVIR_LABEL;
+    return RemoteRect(process_, list_, LVM_GETSUBITEMRECT, item, in);
+}
+
+int RemoteListView::ColumnWidth(int column) const {
+    return static_cast<int>(Send(list_, LVM_GETCOLUMNWIDTH, column, 0));
+}
+
 HWND RemoteListView::Header() const { return reinterpret_cast<HWND>(Send(list_, LVM_GETHEADER, 0, 0)); }
 
 std::vector<std::wstring> RemoteListView::HeaderTexts() const {
@@ -480,6 +501,7 @@ void MoveMouse(POINT screen) {
 }
 
 void LeftClick(POINT screen) { Click(screen, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP); }
+void DoubleClick(POINT screen) { Click(screen, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 2); }
 void RightClick(POINT screen) { Click(screen, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }
 
 void PressKey(WORD vk, std::initializer_list<WORD> modifiers) {
@@ -491,6 +513,16 @@ void PressKey(WORD vk, std::initializer_list<WORD> modifiers) {
     SendInputs(down);
     Settle(30ms);
     SendInputs(up);
+    Settle(100ms);
+}
+
+void TypeKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (WORD vk : keys) {
+        inputs.push_back(KeyInput(vk, false));
+        inputs.push_back(KeyInput(vk, true));
+    }
+    SendInputs(inputs);
     Settle(100ms);
 }
 
@@ -787,6 +819,27 @@ bool RegExport(const std::wstring& key, const std::filesystem::path& file) {
 bool RegImport(const std::filesystem::path& file) {
     const auto code = RunAndWait(L"reg.exe import " + ft::QuoteArgument(file.wstring()), 5min);
     return code && *code == 0;
+}
+
+// ---- clipboard -----------------------------------------------------------------------------
+
+void EmptyTheClipboard() {
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    CloseClipboard();
+}
+
+std::optional<std::wstring> ClipboardText() {
+    if (!OpenClipboard(nullptr)) return std::nullopt;
+    std::optional<std::wstring> text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
 }
 
 // ---- files -----------------------------------------------------------------------------------

@@ -70,7 +70,10 @@ std::optional<DWORD> RunAndWait(const std::wstring& commandLine,
 // then TerminateProcess when it does not end.
 class App {
 public:
-    static std::unique_ptr<App> Launch(const std::wstring& exe, const std::filesystem::path& workDir);
+    // `showWindow`: the show state handed over in STARTUPINFO, as a shortcut set to
+    // minimised or maximised does.
+    static std::unique_ptr<App> Launch(const std::wstring& exe, const std::filesystem::path& workDir,
+                                       std::optional<WORD> showWindow = std::nullopt);
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -131,6 +134,9 @@ public:
     int Find(const std::wstring& text) const;  // row whose column 0 equals `text`, or -1
     // Scrolls the row into view and gives its label rectangle in screen coordinates.
     std::optional<RECT> ItemRectOnScreen(int item) const;
+    // The same for one cell of the row (0: the row's label).
+    std::optional<RECT> CellRectOnScreen(int item, int subItem) const;
+    int ColumnWidth(int column) const;
 
     HWND Header() const;
     std::vector<std::wstring> HeaderTexts() const;
@@ -146,9 +152,13 @@ private:
 POINT Center(const RECT& r);
 void MoveMouse(POINT screen);
 void LeftClick(POINT screen);
+void DoubleClick(POINT screen);
 void RightClick(POINT screen);
 // Presses and releases `vk`, with the given modifier keys held down around it.
 void PressKey(WORD vk, std::initializer_list<WORD> modifiers = {});
+// Presses and releases each key in turn, all in one go, as fast typing does (a list's
+// type-ahead forgets what was typed after a short pause).
+void TypeKeys(std::initializer_list<WORD> keys);
 // Brings the window to the foreground so that keyboard input reaches its thread.
 bool MakeForeground(HWND hwnd);
 
@@ -192,6 +202,12 @@ std::vector<std::wstring> ExtensionKeys();  // the subkeys of HKEY_CLASSES_ROOT 
 bool RegExport(const std::wstring& key, const std::filesystem::path& file);
 // `reg.exe import <file>`; true when it succeeded.
 bool RegImport(const std::filesystem::path& file);
+
+// ---- clipboard -----------------------------------------------------------------------------
+
+void EmptyTheClipboard();
+// The clipboard's text (CF_UNICODETEXT); nothing when it holds none.
+std::optional<std::wstring> ClipboardText();
 
 // ---- files -----------------------------------------------------------------------------------
 
