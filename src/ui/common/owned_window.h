@@ -23,7 +23,8 @@ struct OwnedWindowDesign {
 
 class OwnedWindow : public Window {
 public:
-    OwnedWindow(HWND owner, HICON icon, const OwnedWindowDesign& design) : owner_(owner), icon_(icon), design_(design) {}
+    OwnedWindow(HWND owner, ClassIcons icons, const OwnedWindowDesign& design)
+        : owner_(owner), icons_(icons), design_(design) {}
 
 protected:
     // Builds the window and its controls, hidden, unless it exists already.
@@ -46,7 +47,7 @@ private:
     void ApplyDpi(UINT dpi);
 
     HWND owner_;
-    HICON icon_;
+    ClassIcons icons_;
     OwnedWindowDesign design_;
     UINT dpi_ = 96;
     FontHandle font_;
