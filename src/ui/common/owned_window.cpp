@@ -13,7 +13,9 @@ void OwnedWindow::EnsureBuilt() {
     MONITORINFO screen{sizeof(screen)};
     GetMonitorInfoW(monitor, &screen);
     const POINT origin{screen.rcWork.left, screen.rcWork.top};
-    if (!CreateWindowFor(design_.className, design_.caption, design_.style, 0, owner_, outer.cx, outer.cy, origin)) return;
+    if (!CreateWindowFor(design_.className, design_.caption, design_.style, 0, owner_, outer.cx, outer.cy, origin)) {
+        return;
+    }
     dpi_ = DpiOf(Handle());
     font_ = CreateMessageFont(dpi_);
     CreateControls(Handle(), design_.controls, dpi_, font_.get());

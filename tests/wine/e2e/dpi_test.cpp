@@ -127,7 +127,8 @@ std::vector<IconImage> IconImages(HMODULE module, int groupId) {
         RECT all{0, 0, size, size};
         FillRect(dc, &all, brush);
         DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-        images.push_back({size, bitCount, icon && GetPixel(dc, 0, 0) == magenta && GetPixel(dc, size / 2, size / 2) != magenta});
+        const bool clear = icon && GetPixel(dc, 0, 0) == magenta && GetPixel(dc, size / 2, size / 2) != magenta;
+        images.push_back({size, bitCount, clear});
         SelectObject(dc, previous);
         DeleteObject(brush);
         DeleteObject(canvas);
