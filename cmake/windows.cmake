@@ -59,6 +59,16 @@ if(E2E_SOURCES)
             -- ${WINE_PROGRAM} $<TARGET_FILE:e2e_tests>)
   set_tests_properties(e2e_wine PROPERTIES
     ENVIRONMENT "FT_EXE=$<TARGET_FILE:filetypes>;FT_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts")
+  # The windows at 150 % and 200 %: the screen's DPI set in the prefix before the program
+  # starts, and the screenshots kept apart from those at 96 dpi.
+  foreach(dpi 144 192)
+    add_test(NAME e2e_wine_dpi${dpi}
+      COMMAND bash ${WINE_WITH_PREFIX} --fixture ${FIXTURES_DIR}/e2e.reg --fixture ${FIXTURES_DIR}/dpi${dpi}.reg
+              -- ${WINE_PROGRAM} $<TARGET_FILE:e2e_tests>
+                 --gtest_filter=Dpi.EveryWindow*:StartupAndList.ProgressWindow*)
+    set_tests_properties(e2e_wine_dpi${dpi} PROPERTIES
+      ENVIRONMENT "FT_EXE=$<TARGET_FILE:filetypes>;FT_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts/dpi${dpi}")
+  endforeach()
 endif()
 
 include(cmake/package.cmake)

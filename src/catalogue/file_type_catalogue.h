@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "catalogue/icon_stores.h"
 #include "catalogue/views.h"
-#include "icons/icon_stores.h"
 #include "registry/registry_reader.h"
 
 namespace ft {

@@ -1,17 +1,110 @@
 #include "icons/shell_icons.h"
 
+#include <commoncontrols.h>
 #include <shellapi.h>
 
 namespace ft {
 namespace {
 
-// A snapshot of one system icon drawn on the window colour, so the picture is opaque and
-// looks the same wherever it is shown.
-HBITMAP Snapshot(HIMAGELIST list, int index, int width, int height) {
+constexpr int kSmallAt96Dpi = 16;
+constexpr int kLargeAt96Dpi = 32;
+constexpr std::array<int, 4> kSystemListKinds{SHIL_SMALL, SHIL_LARGE, SHIL_EXTRALARGE, SHIL_JUMBO};
+
+// Takes back an image that ImageList_Add put at `added` (-1: it added none).
+void Undo(HIMAGELIST list, int added) {
+    if (added >= 0) ImageList_Remove(list, added);
+}
+
+}  // namespace
+
+ShellIcons::ShellIcons() {
+    for (std::size_t i = 0; i < kSystemListKinds.size(); ++i) {
+        IImageList* list = nullptr;
+        if (FAILED(SHGetImageList(kSystemListKinds[i], IID_PPV_ARGS(&list))) || !list) continue;
+        // The interface pointer serves as the list's handle.
+        systemLists_[i].list = reinterpret_cast<HIMAGELIST>(list);
+        int width = 0, height = 0;
+        ImageList_GetIconSize(systemLists_[i].list, &width, &height);
+        systemLists_[i].size = width;
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    SetDpi(dpi > 0 ? static_cast<UINT>(dpi) : 96u);
+}
+
+ShellIcons::~ShellIcons() {
+    // The system lists belong to the shell; only our references to them are released.
+    for (const SystemList& system : systemLists_) {
+        if (system.list) reinterpret_cast<IImageList*>(system.list)->Release();
+    }
+    if (smallPictures_.pictures) ImageList_Destroy(smallPictures_.pictures);
+    if (largePictures_.pictures) ImageList_Destroy(largePictures_.pictures);
+}
+
+ShellTypeInfo ShellIcons::Query(const std::wstring& fileName) {
+    // One query gives both the type name and the icon index; the index is the same in every
+    // system list, which are fetched once.
+    SHFILEINFOW info{};
+    const DWORD_PTR result =
+        SHGetFileInfoW(fileName.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
+                       SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON);
+    ShellTypeInfo answer;
+    if (result == 0) return answer;
+    answer.ok = true;
+    answer.typeName.assign(info.szTypeName, info.szTypeName + sizeof(info.szTypeName) / sizeof(wchar_t));
+    answer.iconIndex = info.iIcon;
+    return answer;
+}
+
+std::optional<int> ShellIcons::Capture(int systemIconIndex) {
+    if (!smallPictures_.source || !largePictures_.source) return std::nullopt;
+    const int slot = static_cast<int>(capturedIcons_.size());
+    if (!Append(systemIconIndex, slot)) return std::nullopt;
+    capturedIcons_.push_back(systemIconIndex);
+    return slot;
+}
+
+bool ShellIcons::SetDpi(UINT dpi) {
+    const int smallSize = MulDiv(kSmallAt96Dpi, static_cast<int>(dpi), 96);
+    const int largeSize = MulDiv(kLargeAt96Dpi, static_cast<int>(dpi), 96);
+    if (smallPictures_.pictures && smallSize == smallPictures_.size && largeSize == largePictures_.size) return false;
+    Resize(smallPictures_, smallSize);
+    Resize(largePictures_, largeSize);
+    // The stores name pictures by slot, so every slot is filled again in order; a picture
+    // that cannot be drawn again is left empty rather than letting the later ones move up.
+    for (std::size_t slot = 0; slot < capturedIcons_.size(); ++slot) {
+        const int at = static_cast<int>(slot);
+        if (!Append(capturedIcons_[slot], at) && !Append(-1, at)) break;
+    }
+    return true;
+}
+
+void ShellIcons::Resize(PictureList& list, int size) const {
+    // The system list of that size, else the nearest larger one, else the largest there is.
+    const SystemList* larger = nullptr;
+    const SystemList* largest = nullptr;
+    for (const SystemList& system : systemLists_) {
+        if (!system.list) continue;
+        if (system.size >= size && (!larger || system.size < larger->size)) larger = &system;
+        if (!largest || system.size > largest->size) largest = &system;
+    }
+    const SystemList* source = larger ? larger : largest;
+    list.source = source ? source->list : nullptr;
+    list.sourceSize = source ? source->size : 0;
+    list.size = size;
+    // Changing the size empties the list but keeps its handle, which the list view holds.
+    if (list.pictures) ImageList_SetIconSize(list.pictures, size, size);
+    else list.pictures = ImageList_Create(size, size, ILC_COLOR32, 64, 64);
+}
+
+HBITMAP ShellIcons::Snapshot(const PictureList& list, int systemIconIndex) {
+    // The icon drawn on the window colour, so the picture is opaque and looks the same
+    // wherever it is shown. An index of -1 gives the bare background.
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biWidth = list.size;
+    info.bmiHeader.biHeight = -list.size;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -26,74 +119,38 @@ HBITMAP Snapshot(HIMAGELIST list, int index, int width, int height) {
         return nullptr;
     }
     HGDIOBJ previous = SelectObject(dc, bitmap);
-    RECT all{0, 0, width, height};
+    RECT all{0, 0, list.size, list.size};
     FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
-    ImageList_Draw(list, index, dc, 0, 0, ILD_TRANSPARENT);
+    if (systemIconIndex >= 0 && list.sourceSize == list.size) {
+        ImageList_Draw(list.source, systemIconIndex, dc, 0, 0, ILD_TRANSPARENT);
+    } else if (systemIconIndex >= 0) {
+        if (HICON icon = ImageList_GetIcon(list.source, systemIconIndex, ILD_TRANSPARENT)) {
+            DrawIconEx(dc, 0, 0, icon, list.size, list.size, 0, nullptr, DI_NORMAL);
+            DestroyIcon(icon);
+        }
+    }
     SelectObject(dc, previous);
     DeleteDC(dc);
     return bitmap;
 }
 
-HIMAGELIST PictureListLike(HIMAGELIST system, int fallbackSize) {
-    int width = fallbackSize;
-    int height = fallbackSize;
-    if (system) ImageList_GetIconSize(system, &width, &height);
-    return ImageList_Create(width, height, ILC_COLOR32, 64, 64);
-}
-
-HIMAGELIST SystemList(UINT sizeFlag) {
-    SHFILEINFOW info{};
-    return reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(L".txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
-                                                       SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | sizeFlag));
-}
-
-}  // namespace
-
-ShellIcons::ShellIcons()
-    : systemSmall_(SystemList(SHGFI_SMALLICON)),
-      systemLarge_(SystemList(SHGFI_LARGEICON)),
-      smallPictures_(PictureListLike(systemSmall_, GetSystemMetrics(SM_CXSMICON))),
-      largePictures_(PictureListLike(systemLarge_, GetSystemMetrics(SM_CXICON))) {}
-
-ShellIcons::~ShellIcons() {
-    // The system lists belong to the shell; only our own are destroyed.
-    if (smallPictures_) ImageList_Destroy(smallPictures_);
-    if (largePictures_) ImageList_Destroy(largePictures_);
-}
-
-ShellTypeInfo ShellIcons::Query(const std::wstring& fileName) {
-    // One query gives both the type name and the icon index; the index is the same in the
-    // small and the large system list, which are fetched once.
-    SHFILEINFOW info{};
-    const DWORD_PTR result =
-        SHGetFileInfoW(fileName.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
-                       SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON);
-    ShellTypeInfo answer;
-    if (result == 0) return answer;
-    answer.ok = true;
-    answer.typeName.assign(info.szTypeName, info.szTypeName + sizeof(info.szTypeName) / sizeof(wchar_t));
-    answer.iconIndex = info.iIcon;
-    return answer;
-}
-
-std::optional<int> ShellIcons::Capture(int systemIconIndex) {
-    if (!systemSmall_ || !systemLarge_ || !smallPictures_ || !largePictures_) return std::nullopt;
-    int smallW = 0, smallH = 0, largeW = 0, largeH = 0;
-    ImageList_GetIconSize(smallPictures_, &smallW, &smallH);
-    ImageList_GetIconSize(largePictures_, &largeW, &largeH);
-    HBITMAP small = Snapshot(systemSmall_, systemIconIndex, smallW, smallH);
-    HBITMAP large = Snapshot(systemLarge_, systemIconIndex, largeW, largeH);
-    std::optional<int> slot;
-    if (small && large) {
-        const int smallSlot = ImageList_Add(smallPictures_, small, nullptr);
-        const int largeSlot = smallSlot >= 0 ? ImageList_Add(largePictures_, large, nullptr) : -1;
+bool ShellIcons::Append(int systemIconIndex, int slot) {
+    HBITMAP smallBitmap = Snapshot(smallPictures_, systemIconIndex);
+    HBITMAP largeBitmap = Snapshot(largePictures_, systemIconIndex);
+    bool appended = false;
+    if (smallBitmap && largeBitmap) {
         // Both lists grow together, so one slot names both pictures.
-        if (smallSlot >= 0 && largeSlot == smallSlot) slot = smallSlot;
-        else if (smallSlot >= 0 && largeSlot < 0) ImageList_Remove(smallPictures_, smallSlot);
+        const int smallSlot = ImageList_Add(smallPictures_.pictures, smallBitmap, nullptr);
+        const int largeSlot = smallSlot == slot ? ImageList_Add(largePictures_.pictures, largeBitmap, nullptr) : -1;
+        appended = smallSlot == slot && largeSlot == slot;
+        if (!appended) {
+            Undo(smallPictures_.pictures, smallSlot);
+            Undo(largePictures_.pictures, largeSlot);
+        }
     }
-    if (small) DeleteObject(small);
-    if (large) DeleteObject(large);
-    return slot;
+    if (smallBitmap) DeleteObject(smallBitmap);
+    if (largeBitmap) DeleteObject(largeBitmap);
+    return appended;
 }
 
 }  // namespace ft

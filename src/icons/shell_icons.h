@@ -1,9 +1,12 @@
 #pragma once
 // The shell's type name and icon for a file name, and the capture of system icons into the
 // program's own picture lists: small pictures for the main list, large ones for the
-// properties window, a slot holding both.
+// properties window, a slot holding both, each at the size the main window's DPI calls for.
 #include <windows.h>
 #include <commctrl.h>
+
+#include <array>
+#include <vector>
 
 #include "catalogue/views.h"
 
@@ -11,7 +14,7 @@ namespace ft {
 
 class ShellIcons : public ShellInfoSource, public IconCapture {
 public:
-    // Fetches the system icon lists once and creates the program's picture lists to match.
+    // Fetches the system icon lists once and creates empty picture lists for the system DPI.
     ShellIcons();
     ~ShellIcons() override;
     ShellIcons(const ShellIcons&) = delete;
@@ -20,15 +23,37 @@ public:
     ShellTypeInfo Query(const std::wstring& fileName) override;
     std::optional<int> Capture(int systemIconIndex) override;
 
-    HIMAGELIST SmallPictures() const { return smallPictures_; }
-    HIMAGELIST LargePictures() const { return largePictures_; }
+    // Pictures for a window at `dpi`: 16 and 32 px at 96 dpi, growing with the DPI. Pictures
+    // already captured are captured again at the new size into the same lists and slots.
+    // False when the sizes stay as they were.
+    bool SetDpi(UINT dpi);
+
+    HIMAGELIST SmallPictures() const { return smallPictures_.pictures; }
+    HIMAGELIST LargePictures() const { return largePictures_.pictures; }
 
 private:
+    // One of the program's picture lists and the system list its pictures are drawn from:
+    // the one of their size, or else the nearest larger one, whose icons are scaled down.
+    struct PictureList {
+        HIMAGELIST pictures = nullptr;
+        HIMAGELIST source = nullptr;
+        int size = 0;
+        int sourceSize = 0;
+    };
+    void Resize(PictureList& list, int size) const;
+    static HBITMAP Snapshot(const PictureList& list, int systemIconIndex);
+    // Adds the icon's small and large picture as `slot` of both lists; false, with neither
+    // list changed, when that slot cannot be filled.
+    bool Append(int systemIconIndex, int slot);
 
-    HIMAGELIST systemSmall_ = nullptr;
-    HIMAGELIST systemLarge_ = nullptr;
-    HIMAGELIST smallPictures_ = nullptr;
-    HIMAGELIST largePictures_ = nullptr;
+    struct SystemList {
+        HIMAGELIST list = nullptr;
+        int size = 0;
+    };
+    std::array<SystemList, 4> systemLists_{};  // small, large, extra large, jumbo
+    PictureList smallPictures_;
+    PictureList largePictures_;
+    std::vector<int> capturedIcons_;  // the system icon index of every slot, in slot order
 };
 
 }  // namespace ft

@@ -1,5 +1,5 @@
 // The keyed picture stores: one capture per system icon, the first picture under a key kept.
-#include "icons/icon_stores.h"
+#include "catalogue/icon_stores.h"
 
 #include <gtest/gtest.h>
 

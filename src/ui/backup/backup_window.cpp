@@ -47,8 +47,8 @@ void SetPathShowingItsEnd(HWND box, const std::wstring& path) {
 
 }  // namespace
 
-BackupWindow::BackupWindow(HWND owner, HICON icon, ProcessLauncher& launcher)
-    : OwnedWindow(owner, icon, kDesign), launcher_(launcher) {}
+BackupWindow::BackupWindow(HWND owner, ClassIcons icons, ProcessLauncher& launcher)
+    : OwnedWindow(owner, icons, kDesign), launcher_(launcher) {}
 
 void BackupWindow::OnBuilt() {
     HWND tooltips = CreateTooltips(Handle());

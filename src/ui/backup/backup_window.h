@@ -12,7 +12,7 @@ namespace ft::ui {
 
 class BackupWindow : public OwnedWindow, public BackupView {
 public:
-    BackupWindow(HWND owner, HICON icon, ProcessLauncher& launcher);
+    BackupWindow(HWND owner, ClassIcons icons, ProcessLauncher& launcher);
 
     void SetPaths(const std::wstring& extRegPath, const std::wstring& typeRegPath) override;
     void Watch(std::unique_ptr<ExportJob> job) override;

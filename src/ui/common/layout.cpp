@@ -1,6 +1,7 @@
 #include "ui/common/layout.h"
 
 #include <commctrl.h>
+#include <shellscalingapi.h>
 
 #include "catalogue/main_window_rules.h"
 
@@ -13,7 +14,15 @@ Fn User32Function(const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
 
+// Windows 8.1 and later; shcore.dll is not loaded by default, and is absent on Windows 7.
+template <typename Fn>
+Fn ShcoreFunction(const char* name) {
+    HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return shcore ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(shcore, name))) : nullptr;
+}
+
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
 using GetDpiForSystemFn = UINT(WINAPI*)();
 using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
@@ -58,10 +67,26 @@ UINT SystemDpi() {
     return dpi > 0 ? static_cast<UINT>(dpi) : 96u;
 }
 
+UINT MonitorDpi(HMONITOR monitor) {
+    static const auto forMonitor = ShcoreFunction<GetDpiForMonitorFn>("GetDpiForMonitor");
+    UINT dpiX = 0, dpiY = 0;
+    if (forMonitor && monitor && SUCCEEDED(forMonitor(monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY)) && dpiY) return dpiY;
+    return SystemDpi();
+}
+
 UINT DpiOf(HWND hwnd) {
     static const auto forWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-    const UINT dpi = (forWindow && hwnd) ? forWindow(hwnd) : 0;
+    if (!hwnd) return SystemDpi();
+    if (!forWindow) return MonitorDpi(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
+    const UINT dpi = forWindow(hwnd);
     return dpi ? dpi : SystemDpi();
+}
+
+HMONITOR MonitorUnder(HWND hwnd) {
+    RECT window{};
+    if (!hwnd || !GetWindowRect(hwnd, &window)) return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    const POINT middle{window.left + (window.right - window.left) / 2, window.top + (window.bottom - window.top) / 2};
+    return MonitorFromPoint(middle, MONITOR_DEFAULTTONEAREST);
 }
 
 int Px(int twips, UINT dpi) { return TwipsToPixels(twips, static_cast<int>(dpi)); }

@@ -14,10 +14,18 @@ bool HighContrastOn() {
 
 void OwnedWindow::EnsureBuilt() {
     if (Handle()) return;
-    RegisterClassOnce(design_.className, GetSysColorBrush(COLOR_BTNFACE), icon_);
+    RegisterClassOnce(design_.className, GetSysColorBrush(COLOR_BTNFACE), icons_);
+    // Sized at the DPI of the monitor it will be shown on (centred over the owner, or on the
+    // owner's screen), and created on that monitor so that it takes that DPI from the start.
+    const HMONITOR monitor = MonitorUnder(owner_);
     const SIZE outer =
-        OuterSizeForClient(design_.clientWidth, design_.clientHeight, design_.style, 0, false, DpiOf(owner_));
-    if (!CreateWindowFor(design_.className, design_.caption, design_.style, 0, owner_, outer.cx, outer.cy)) return;
+        OuterSizeForClient(design_.clientWidth, design_.clientHeight, design_.style, 0, false, MonitorDpi(monitor));
+    MONITORINFO screen{sizeof(screen)};
+    GetMonitorInfoW(monitor, &screen);
+    const POINT origin{screen.rcWork.left, screen.rcWork.top};
+    if (!CreateWindowFor(design_.className, design_.caption, design_.style, 0, owner_, outer.cx, outer.cy, origin)) {
+        return;
+    }
     dpi_ = DpiOf(Handle());
     font_ = CreateMessageFont(dpi_);
     CreateControls(Handle(), design_.controls, dpi_, font_.get());
@@ -59,6 +67,7 @@ void OwnedWindow::FollowColorChange() {
 
 void OwnedWindow::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
+    const FontHandle previous = std::move(font_);  // deleted once no control uses it any more
     font_ = CreateMessageFont(dpi);
     PlaceControls(Handle(), design_.controls, dpi);
     SetFontOf(Handle(), design_.controls, font_.get());

@@ -27,7 +27,8 @@ struct OwnedWindowDesign {
 
 class OwnedWindow : public Window {
 public:
-    OwnedWindow(HWND owner, HICON icon, const OwnedWindowDesign& design) : owner_(owner), icon_(icon), design_(design) {}
+    OwnedWindow(HWND owner, ClassIcons icons, const OwnedWindowDesign& design)
+        : owner_(owner), icons_(icons), design_(design) {}
 
     bool UsesDialogKeys() const override { return design_.dialogKeys; }
 
@@ -56,7 +57,7 @@ private:
     void FollowColorChange();
 
     HWND owner_;
-    HICON icon_;
+    ClassIcons icons_;
     OwnedWindowDesign design_;
     UINT dpi_ = 96;
     FontHandle font_;

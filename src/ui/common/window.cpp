@@ -19,7 +19,7 @@ Window::~Window() {
     }
 }
 
-void Window::RegisterClassOnce(const wchar_t* className, HBRUSH background, HICON icon) {
+void Window::RegisterClassOnce(const wchar_t* className, HBRUSH background, ClassIcons icons) {
     WNDCLASSEXW existing{sizeof(existing)};
     if (GetClassInfoExW(GetModuleHandleW(nullptr), className, &existing)) return;
     WNDCLASSEXW wc{sizeof(wc)};
@@ -28,15 +28,15 @@ void Window::RegisterClassOnce(const wchar_t* className, HBRUSH background, HICO
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = background;
-    wc.hIcon = icon;
-    wc.hIconSm = icon;
+    wc.hIcon = icons.icon;
+    wc.hIconSm = icons.smallIcon;
     wc.lpszClassName = className;
     RegisterClassExW(&wc);
 }
 
 HWND Window::CreateWindowFor(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, HWND owner,
-                             int width, int height) {
-    return CreateWindowExW(exStyle, className, title, style, CW_USEDEFAULT, CW_USEDEFAULT, width, height, owner,
+                             int width, int height, POINT origin) {
+    return CreateWindowExW(exStyle, className, title, style, origin.x, origin.y, width, height, owner,
                            nullptr, GetModuleHandleW(nullptr), this);
 }
 

@@ -6,6 +6,13 @@
 
 namespace ft::ui {
 
+// A window class's icons, each loaded at its own size from the multi-size resource: the
+// large one for Alt+Tab, the small one for the title bar and the taskbar.
+struct ClassIcons {
+    HICON icon = nullptr;
+    HICON smallIcon = nullptr;
+};
+
 class Window {
 public:
     Window() = default;
@@ -21,9 +28,9 @@ public:
 
 protected:
     // Registers the class once per process; `className` must outlive the process.
-    static void RegisterClassOnce(const wchar_t* className, HBRUSH background, HICON icon);
+    static void RegisterClassOnce(const wchar_t* className, HBRUSH background, ClassIcons icons);
     HWND CreateWindowFor(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, HWND owner,
-                         int width, int height);
+                         int width, int height, POINT origin = POINT{CW_USEDEFAULT, CW_USEDEFAULT});
 
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Called after the window is gone; hwnd_ is already null.

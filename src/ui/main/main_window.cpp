@@ -28,17 +28,20 @@ MainWindow::MainWindow(int startupShowCommand) : startupShowCommand_(startupShow
 
 MainWindow::~MainWindow() {
     if (commands_) DestroyMenu(commands_);
-    if (appIcon_) DestroyIcon(appIcon_);
+    if (appIcons_.icon) DestroyIcon(appIcons_.icon);
+    if (appIcons_.smallIcon) DestroyIcon(appIcons_.smallIcon);
 }
 
 bool MainWindow::Create() {
-    appIcon_ = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-    RegisterClassOnce(kMainClass, GetSysColorBrush(COLOR_WINDOW), appIcon_);
+    // Each size is picked from the resource rather than scaled from the other.
+    LoadIconMetric(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), LIM_LARGE, &appIcons_.icon);
+    LoadIconMetric(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), LIM_SMALL, &appIcons_.smallIcon);
+    RegisterClassOnce(kMainClass, GetSysColorBrush(COLOR_WINDOW), appIcons_);
     const UINT systemDpi = SystemDpi();
     const SIZE outer = OuterSizeForClient(kClientWidth, kClientHeight, kStyle, 0, false, systemDpi);
     if (!CreateWindowFor(kMainClass, L"", kStyle, 0, nullptr, outer.cx, outer.cy)) return false;
     dpi_ = DpiOf(Handle());
+    shellIcons_.SetDpi(dpi_);
     CenterWindow(Handle(), nullptr);
 
     commands_ = CreatePopupMenu();
@@ -47,8 +50,8 @@ bool MainWindow::Create() {
     AppendMenuW(commands_, MF_STRING, kIdMenuBlog, L"Kestrix博客");
 
     splash_ = std::make_unique<SplashWindow>(Handle());
-    properties_ = std::make_unique<PropertiesWindow>(Handle(), appIcon_, shellIcons_);
-    backup_ = std::make_unique<BackupWindow>(Handle(), appIcon_, launcher_);
+    properties_ = std::make_unique<PropertiesWindow>(Handle(), appIcons_, shellIcons_);
+    backup_ = std::make_unique<BackupWindow>(Handle(), appIcons_, launcher_);
     catalogue_ = std::make_unique<FileTypeCatalogue>(CatalogueServices{
         registry_, shellIcons_, shellIcons_, *this, *this, *splash_, *properties_, *backup_, launcher_, files_});
 
@@ -123,8 +126,18 @@ void MainWindow::OnMinMaxInfo(MINMAXINFO& info) const {
 void MainWindow::OnDpiChanged(UINT dpi, LPARAM suggested) {
     const UINT previous = dpi_;
     dpi_ = dpi;
+    const FontHandle previousFont = std::move(font_);  // deleted once the list holds the new one
     font_ = CreateMessageFont(dpi);
     SendMessageW(list_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    if (shellIcons_.SetDpi(dpi)) {
+        // The same picture list at a new size: handing it over afresh makes the list measure
+        // its rows again. The properties window shows the same pictures.
+        list_.SetSmallPictures(nullptr);
+        list_.SetSmallPictures(shellIcons_.SmallPictures());
+        if (properties_ && properties_->Handle()) {
+            RedrawWindow(properties_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+        }
+    }
     for (int column = 0; column < 2; ++column) {
         const int width = ListView_GetColumnWidth(list_.Handle(), column);
         ListView_SetColumnWidth(list_.Handle(), column, MulDiv(width, static_cast<int>(dpi), static_cast<int>(previous)));

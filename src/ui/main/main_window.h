@@ -54,7 +54,7 @@ private:
     ShellIcons shellIcons_;
     Win32ProcessLauncher launcher_;
     Win32FileSystem files_;
-    HICON appIcon_ = nullptr;
+    ClassIcons appIcons_;
     HMENU commands_ = nullptr;  // mnuOfCommands
     UINT dpi_ = 96;
     FontHandle font_;

@@ -48,8 +48,8 @@ int BoxId(PropertiesView::Box box) { return kIdPropText1 + static_cast<int>(box)
 
 }  // namespace
 
-PropertiesWindow::PropertiesWindow(HWND owner, HICON icon, const ShellIcons& pictures)
-    : OwnedWindow(owner, icon, kDesign), pictures_(pictures) {
+PropertiesWindow::PropertiesWindow(HWND owner, ClassIcons icons, const ShellIcons& pictures)
+    : OwnedWindow(owner, icons, kDesign), pictures_(pictures) {
     RegisterPictureBoxClass();
 }
 
@@ -106,8 +106,18 @@ void PropertiesWindow::DrawIcon(const DRAWITEMSTRUCT& draw) const {
     FillRect(draw.hDC, &draw.rcItem, GetSysColorBrush(COLOR_WINDOW));
     if (!iconSlot_) return;
     HIMAGELIST pictures = draw.CtlID == kIdPropLargeIcon ? pictures_.LargePictures() : pictures_.SmallPictures();
-    // Drawn unscaled from the top-left corner; the box is sized for the icon at this DPI.
-    ImageList_Draw(pictures, *iconSlot_, draw.hDC, 0, 0, ILD_NORMAL);
+    // Drawn unscaled from the top-left corner: the pictures are made at the main window's DPI,
+    // for which the box is sized. Only on a monitor of another DPI is a picture scaled to its box.
+    int width = 0, height = 0;
+    ImageList_GetIconSize(pictures, &width, &height);
+    const int boxWidth = draw.rcItem.right - draw.rcItem.left;
+    const int boxHeight = draw.rcItem.bottom - draw.rcItem.top;
+    if (width == boxWidth && height == boxHeight) {
+        ImageList_Draw(pictures, *iconSlot_, draw.hDC, 0, 0, ILD_NORMAL);
+    } else if (HICON icon = ImageList_GetIcon(pictures, *iconSlot_, ILD_NORMAL)) {
+        DrawIconEx(draw.hDC, 0, 0, icon, boxWidth, boxHeight, 0, nullptr, DI_NORMAL);
+        DestroyIcon(icon);
+    }
 }
 
 LRESULT PropertiesWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -15,7 +15,7 @@ namespace ft::ui {
 
 class PropertiesWindow : public OwnedWindow, public PropertiesView {
 public:
-    PropertiesWindow(HWND owner, HICON icon, const ShellIcons& pictures);
+    PropertiesWindow(HWND owner, ClassIcons icons, const ShellIcons& pictures);
 
     void SetText(Box box, const std::wstring& text) override;
     int VerbListWidth() override;

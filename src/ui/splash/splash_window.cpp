@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
+#include <climits>
 
 #include "ui/common/window_ids.h"
 #include "ui/res/resource.h"
@@ -20,6 +22,44 @@ const std::array<ControlSpec, 5> kControls{{
     {kIdSplashPercent, L"STATIC", L"0", SS_CENTER, 0, 3960, 1560, 375, 255},
 }};
 const auto kBlueLabels = std::span(kControls).subspan(1, 2);
+const auto kPercentLabel = std::span(kControls).subspan(4, 1);
+constexpr wchar_t kWidestPercent[] = L"100%";
+
+int TextWidth(HDC dc, const LOGFONTW& shape, const wchar_t* text, TEXTMETRICW& metrics) {
+    const FontHandle font(CreateFontIndirectW(&shape));
+    const HGDIOBJ previous = SelectObject(dc, font.get());
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text, lstrlenW(text), &extent);
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, previous);
+    return extent.cx;
+}
+
+// The window's font narrowed until "100%" fits the percentage label whole: the label keeps
+// its designed size beside the bar, which the font's digits would overflow. Glyphs are made
+// narrower at the same height; a face that cannot be narrowed is made smaller instead.
+FontHandle PercentFont(HWND label, HFONT windowFont) {
+    LOGFONTW fitted{};
+    GetObjectW(windowFont, sizeof(fitted), &fitted);
+    RECT box{};
+    GetClientRect(label, &box);
+    const int room = box.right - 2;  // a clear pixel on either side
+    HDC dc = GetDC(label);
+    int previousWidth = INT_MAX;
+    for (int step = 0; step < 16; ++step) {
+        TEXTMETRICW metrics{};
+        const int width = TextWidth(dc, fitted, kWidestPercent, metrics);
+        if (width <= room || room <= 0) break;
+        if (width < previousWidth) {
+            fitted.lfWidth = std::max(1L, static_cast<LONG>(MulDiv(metrics.tmAveCharWidth, room, width)));
+        } else {
+            fitted.lfHeight = fitted.lfHeight * 9 / 10;
+        }
+        previousWidth = width;
+    }
+    ReleaseDC(label, dc);
+    return FontHandle(CreateFontIndirectW(&fitted));
+}
 
 // No title bar, but a sizing frame; centred on the screen, not on the hidden main window.
 // Nothing in it takes the focus, so it has no dialog keys.
@@ -29,18 +69,29 @@ const OwnedWindowDesign kDesign{
 
 }  // namespace
 
-SplashWindow::SplashWindow(HWND owner) : OwnedWindow(owner, nullptr, kDesign) {}
+SplashWindow::SplashWindow(HWND owner) : OwnedWindow(owner, ClassIcons{}, kDesign) {}
 
 void SplashWindow::OnBuilt() {
-    picture_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SPLASH), IMAGE_ICON, 32,
-                                             32, LR_DEFAULTCOLOR));
     SendDlgItemMessageW(Handle(), kIdSplashBar, PBM_SETRANGE32, 0, 100);
     OnDpiApplied();
 }
 
 void SplashWindow::OnDpiApplied() {
+    // The old fonts and picture go only once the controls hold the new ones.
+    const FontHandle previousLabelFont = std::move(labelFont_);
     labelFont_ = CreateChineseFont(L"宋体", 105, Dpi());
     SetFontOf(Handle(), kBlueLabels, labelFont_.get());
+    const FontHandle previousPercentFont = std::move(percentFont_);
+    percentFont_ = PercentFont(GetDlgItem(Handle(), kIdSplashPercent), Font());
+    SetFontOf(Handle(), kPercentLabel, percentFont_.get());
+
+    // The resource's own 32, 48 or 64 px picture at 100, 150 and 200 %, drawn unscaled.
+    const int size = Px(kPictureSize, Dpi());
+    const HICON previousPicture = picture_;
+    picture_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SPLASH), IMAGE_ICON,
+                                             size, size, LR_DEFAULTCOLOR));
+    if (previousPicture) DestroyIcon(previousPicture);
+    InvalidateRect(GetDlgItem(Handle(), kIdSplashPicture), nullptr, TRUE);
 }
 
 void SplashWindow::Show() {
@@ -78,8 +129,7 @@ LRESULT SplashWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     if (message == WM_DRAWITEM) {
         const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         FillRect(draw->hDC, &draw->rcItem, GetSysColorBrush(COLOR_BTNFACE));
-        const int size = Px(kPictureSize, Dpi());
-        if (picture_) DrawIconEx(draw->hDC, 0, 0, picture_, size, size, 0, nullptr, DI_NORMAL);
+        if (picture_) DrawIconEx(draw->hDC, 0, 0, picture_, 0, 0, 0, nullptr, DI_NORMAL);
         return TRUE;
     }
     return OwnedWindow::HandleMessage(message, wParam, lParam);

@@ -24,6 +24,7 @@ protected:
 
 private:
     FontHandle labelFont_;
+    FontHandle percentFont_;
     HICON picture_ = nullptr;
     std::wstring percentText_ = L"0";
     int barValue_ = 0;

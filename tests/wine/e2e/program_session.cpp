@@ -1,6 +1,7 @@
 #include "program_session.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "registry/reg_file.h"
 
@@ -8,12 +9,25 @@ namespace e2e {
 
 using namespace std::chrono_literals;
 
-SIZE MinimumWindowSize() {
+int ScreenDpi() {
     HDC screen = GetDC(nullptr);
-    const int dpiX = GetDeviceCaps(screen, LOGPIXELSX);
-    const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    return SIZE{MulDiv(7440, dpiX, 1440), MulDiv(5010, dpiY, 1440)};
+    return dpi;
+}
+
+SIZE MinimumWindowSize() { return SIZE{MulDiv(7440, ScreenDpi(), 1440), MulDiv(5010, ScreenDpi(), 1440)}; }
+
+::testing::AssertionResult ClientAreaScaled(HWND window, SIZE at96Dpi, SIZE atLeast) {
+    RECT client{};
+    GetClientRect(window, &client);
+    const int dpi = ScreenDpi();
+    const SIZE expected{std::max<LONG>(MulDiv(at96Dpi.cx, dpi, 96), atLeast.cx),
+                        std::max<LONG>(MulDiv(at96Dpi.cy, dpi, 96), atLeast.cy)};
+    if (std::abs(client.right - expected.cx) <= 2 && std::abs(client.bottom - expected.cy) <= 2)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "client area " << client.right << " x " << client.bottom << " at " << dpi
+                                         << " dpi, expected " << expected.cx << " x " << expected.cy;
 }
 
 ProgramSession::ProgramSession(const std::wstring& tag, std::optional<WORD> showWindow) : dir_(tag) {

@@ -1,6 +1,8 @@
 #pragma once
 // One running filetypes.exe per test, started in a fresh working directory, plus the user
 // gestures the end-to-end tests share (pick a row, open the popup menu, pick an entry).
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -24,6 +26,11 @@ enum MenuEntry { kMenuProperties = 0, kMenuBackup = 1, kMenuBlog = 2 };
 
 // The program's smallest outer size, 7440 x 5010 twips, in pixels at the screen's DPI.
 SIZE MinimumWindowSize();
+// The screen's DPI: 96 unless the test prefix sets LogPixels (the e2e_wine_dpi runs).
+int ScreenDpi();
+// Whether the window's client area is its size at 96 dpi grown with the screen's DPI (but not
+// below `atLeast`), within 2 px.
+::testing::AssertionResult ClientAreaScaled(HWND window, SIZE at96Dpi, SIZE atLeast = {0, 0});
 
 class ProgramSession {
 public:

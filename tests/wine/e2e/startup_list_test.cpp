@@ -121,6 +121,32 @@ private:
     bool imported_ = false;
 };
 
+// The progress window once its label reads "100%": its size at the screen's DPI, the
+// label's text whole (no ink in the label's outermost columns, which clipped text would
+// run into) and the picture's background showing the button face.
+struct FullProgress {
+    bool seen = false;
+    ::testing::AssertionResult sized = ::testing::AssertionFailure();
+    bool percentWhole = false;
+    bool pictureClear = false;
+};
+
+FullProgress LookAtFullProgress(HWND splash) {
+    FullProgress look;
+    look.seen = true;
+    probe::Screenshot(splash, L"progress-window-at-100");
+    look.sized = ClientAreaScaled(splash, {295, 125});
+    const std::uint32_t face = probe::PixelOf(GetSysColor(COLOR_BTNFACE));
+    if (const auto label = probe::Capture(probe::ChildById(splash, kIdSplashPercent))) {
+        look.percentWhole = true;
+        for (int y = 0; y < label->height; ++y)
+            if (label->at(0, y) != face || label->at(label->width - 1, y) != face) look.percentWhole = false;
+    }
+    if (const auto picture = probe::Capture(probe::ChildById(splash, kIdSplashPicture)))
+        look.pictureClear = picture->at(0, 0) == face && picture->at(picture->width - 1, 0) == face;
+    return look;
+}
+
 int PercentOf(const std::wstring& label) {
     if (label == L"0") return 0;
     if (label.size() < 2 || label.back() != L'%') return -1;
@@ -145,6 +171,7 @@ TEST(StartupAndList, ProgressWindowStandsDuringTheScanAndGoesOnceTheListIsReady)
         bool mainShownBeforeTitle = false, splashGoneBeforeMainShown = false, splashOwnedByMain = true;
         std::wstring label1, label2, lastTitle;
         std::vector<std::wstring> percents;  // distinct successive texts of the percentage label
+        FullProgress full;
         HWND main = nullptr;
         const bool finished = probe::WaitFor(
             [&] {
@@ -168,6 +195,7 @@ TEST(StartupAndList, ProgressWindowStandsDuringTheScanAndGoesOnceTheListIsReady)
                     if (!screenshotTaken && PercentOf(percent) > 0) {
                         screenshotTaken = probe::Screenshot(splash, L"progress-window-mid-scan").has_value();
                     }
+                    if (!full.seen && percent == L"100%") full = LookAtFullProgress(splash);
                     return false;
                 }
                 if (splashSeen && !mainShown) splashGoneBeforeMainShown = true;
@@ -195,6 +223,10 @@ TEST(StartupAndList, ProgressWindowStandsDuringTheScanAndGoesOnceTheListIsReady)
             EXPECT_LE(numbers.back(), 100) << "percentage label reads \"" << p << "\"";
         }
         EXPECT_TRUE(std::is_sorted(numbers.begin(), numbers.end()));
+        ASSERT_TRUE(full.seen) << "the percentage never read 100%";
+        EXPECT_TRUE(full.sized) << "progress window";
+        EXPECT_TRUE(full.percentWhole) << "\"100%\" does not fit its label";
+        EXPECT_TRUE(full.pictureClear) << "the picture does not show the button face around it";
         EXPECT_GE(numbers.size(), 2u) << "the percentage never changed while the progress window was seen";
         EXPECT_TRUE(app->WaitGone(kSplashClass)) << "the progress window stays after the scan";
         EXPECT_EQ(probe::RemoteListView(probe::ChildById(main, kIdFileList), app->process()).Count(),

@@ -554,9 +554,9 @@ std::optional<std::vector<std::wstring>> MenuTexts(HWND menuWindow) {
     return texts;
 }
 
-namespace {
-
 std::uint32_t PixelOf(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+
+namespace {
 
 // `text` drawn in the menu font, `fg` on `bg`, cropped to the pixels the text touched.
 std::optional<Pixels> RenderMenuText(const std::wstring& text, COLORREF fg, COLORREF bg) {

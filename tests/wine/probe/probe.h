@@ -192,6 +192,8 @@ struct Pixels {
     std::uint32_t at(int x, int y) const { return data[static_cast<std::size_t>(y) * width + x]; }
 };
 std::optional<Pixels> Capture(HWND hwnd);
+// A colour as Capture gives its pixels.
+std::uint32_t PixelOf(COLORREF color);
 
 // ---- registry ------------------------------------------------------------------------------
 

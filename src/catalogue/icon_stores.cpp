@@ -1,4 +1,4 @@
-#include "icons/icon_stores.h"
+#include "catalogue/icon_stores.h"
 
 namespace ft {
 
