@@ -58,12 +58,6 @@ HWND OwnedWindow::FocusToRestore() const {
     return design_.initialFocusId != 0 ? GetDlgItem(Handle(), design_.initialFocusId) : nullptr;
 }
 
-void OwnedWindow::FollowColorChange() {
-    // Common controls learn of new system colours only from their parent.
-    for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
-    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-}
 
 void OwnedWindow::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
@@ -95,10 +89,10 @@ LRESULT OwnedWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (const HWND control = FocusToRestore()) SetFocus(control);
         return 0;
     case WM_SYSCOLORCHANGE:
-        FollowColorChange();
+        FollowColorChange(Handle());
         return 0;
     case WM_SETTINGCHANGE:
-        if (wParam == SPI_SETHIGHCONTRAST) FollowColorChange();
+        if (wParam == SPI_SETHIGHCONTRAST) FollowColorChange(Handle());
         return Window::HandleMessage(message, wParam, lParam);
     default:
         return Window::HandleMessage(message, wParam, lParam);

@@ -54,7 +54,6 @@ private:
     void ApplyDpi(UINT dpi);
     // The control that had the focus when the window was last deactivated, else the first one.
     HWND FocusToRestore() const;
-    void FollowColorChange();
 
     HWND owner_;
     ClassIcons icons_;

@@ -96,6 +96,12 @@ void PressFocusedButtonOnEnter(HWND window, WPARAM commandWParam) {
     if (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) SendMessageW(focus, BM_CLICK, 0, 0);
 }
 
+void FollowColorChange(HWND window) {
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 void YieldToWindowSystem() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

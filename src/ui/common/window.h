@@ -48,6 +48,10 @@ void SetBusyPointer(bool busy);
 // Call with the command id that the dialog keys send for Enter.
 void PressFocusedButtonOnEnter(HWND window, WPARAM commandWParam);
 
+// Passes a change of the system colours on to the window's controls, which learn of it only
+// from their parent, and repaints the window.
+void FollowColorChange(HWND window);
+
 // Lets pending window messages run, like a message loop turn, without blocking. A quit
 // request that arrives meanwhile is posted again for the main loop.
 void YieldToWindowSystem();

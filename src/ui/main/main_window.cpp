@@ -228,6 +228,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
         SetFocus(list_.Handle());
         return 0;
+    case WM_SYSCOLORCHANGE:
+        FollowColorChange(Handle());
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
