@@ -50,11 +50,18 @@ if(E2E_SOURCES)
   target_link_libraries(e2e_tests PRIVATE ft_core GTest::gtest_main user32 gdi32 comctl32 psapi)
   target_link_options(e2e_tests PRIVATE ${STATIC_RUNTIME})
   add_dependencies(e2e_tests filetypes)
+  # The odd-values fixture's large part (500 verbs, a 1 MB command line) is made at build time.
+  set(LARGE_FIXTURE ${CMAKE_BINARY_DIR}/fixtures/large_values.reg)
+  add_custom_command(OUTPUT ${LARGE_FIXTURE}
+    COMMAND bash ${FIXTURES_DIR}/make_large_values.sh ${LARGE_FIXTURE}
+    DEPENDS ${FIXTURES_DIR}/make_large_values.sh)
+  add_custom_target(large_fixture ALL DEPENDS ${LARGE_FIXTURE})
   add_test(NAME e2e_wine
-    COMMAND bash ${WINE_WITH_PREFIX} --fixture ${FIXTURES_DIR}/e2e.reg
+    COMMAND bash ${WINE_WITH_PREFIX} --fixture ${FIXTURES_DIR}/e2e.reg --fixture ${FIXTURES_DIR}/odd_values.reg
+            --fixture ${LARGE_FIXTURE}
             -- ${WINE_PROGRAM} $<TARGET_FILE:e2e_tests>)
   set_tests_properties(e2e_wine PROPERTIES
-    ENVIRONMENT "FT_EXE=$<TARGET_FILE:filetypes>;FT_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts")
+    ENVIRONMENT "FT_EXE=$<TARGET_FILE:filetypes>;FT_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts;FT_LARGE_FIXTURE=${LARGE_FIXTURE}")
 endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)

@@ -25,6 +25,7 @@ FT_TEMPLATE_REVISION=1
 # Everything the build, the tests and run.sh need from Debian 12.
 FT_APT_PACKAGES=(
   cmake ninja-build g++ googletest
+  clang-14 libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-wine
   xvfb x11-utils xdotool imagemagick

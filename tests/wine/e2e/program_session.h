@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "registry/memory_registry.h"
 #include "ui/common/window_ids.h"
 #include "wine/probe/probe.h"
@@ -27,12 +29,14 @@ SIZE MinimumWindowSize();
 
 class ProgramSession {
 public:
-    // Starts the program; `ready()` tells whether its main window came up with its title.
+    // Starts the program; `ready()` tells whether its main window came up with its title,
+    // and when it did not, why: the start's error, or how the program ended, or how long
+    // it was waited for.
     explicit ProgramSession(const std::wstring& tag);
     ~ProgramSession();
 
     bool started() const { return app_ != nullptr; }
-    bool ready() const { return main_ != nullptr && list_ != nullptr; }
+    ::testing::AssertionResult ready() const;
     probe::App& app() const { return *app_; }
     HWND main() const { return main_; }
     probe::RemoteListView list() const { return probe::RemoteListView(list_, app_->process()); }
@@ -61,6 +65,7 @@ private:
     std::unique_ptr<probe::App> app_;
     HWND main_ = nullptr;
     HWND list_ = nullptr;
+    std::string failure_;  // why the program is not ready
 };
 
 // A shown top-level window of `className` in the program, once it appears.

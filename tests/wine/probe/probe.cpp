@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <fstream>
 
 namespace probe {
@@ -241,15 +242,47 @@ std::optional<DWORD> RunAndWait(const std::wstring& commandLine, std::chrono::mi
     return result;
 }
 
-std::unique_ptr<App> App::Launch(const std::wstring& exe, const std::filesystem::path& workDir) {
+std::wstring ErrorText(DWORD code) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring out = length && text ? std::wstring(text, length) : std::wstring();
+    if (text) LocalFree(text);
+    while (!out.empty() && (out.back() == L'\n' || out.back() == L'\r' || out.back() == L' ')) out.pop_back();
+    return out;
+}
+
+std::wstring DescribeExit(DWORD code) {
+    wchar_t hex[16];
+    std::swprintf(hex, 16, L"0x%08lX", static_cast<unsigned long>(code));
+    std::wstring out = L"exit code " + std::to_wstring(code) + L" (" + hex;
+    // Exception codes have both top bits set (severity "error"); a program that returns
+    // normally never uses them.
+    if ((code & 0xC0000000u) == 0xC0000000u) {
+        out += L", crashed";
+        switch (code) {
+        case EXCEPTION_ACCESS_VIOLATION: out += L": access violation"; break;
+        case EXCEPTION_STACK_OVERFLOW: out += L": stack overflow"; break;
+        case 0xC0000409u: out += L": stack buffer overrun or fail-fast"; break;
+        case 0xC0000374u: out += L": heap corruption"; break;
+        default: break;
+        }
+    }
+    return out + L")";
+}
+
+std::unique_ptr<App> App::Launch(const std::wstring& exe, const std::filesystem::path& workDir, DWORD* error) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::wstring line = ft::QuoteArgument(exe);
     const std::wstring dir = workDir.wstring();
     if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        dir.empty() ? nullptr : dir.c_str(), &si, &pi))
+                        dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
+        if (error) *error = GetLastError();
         return nullptr;
+    }
     CloseHandle(pi.hThread);
     std::unique_ptr<App> app(new App());
     app->process_ = pi.hProcess;
@@ -263,6 +296,12 @@ App::~App() {
 }
 
 bool App::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+std::optional<DWORD> App::ExitCode() const {
+    DWORD code = 0;
+    if (Running() || !process_ || !GetExitCodeProcess(process_, &code)) return std::nullopt;
+    return code;
+}
 
 void App::Close() {
     if (!Running()) return;

@@ -61,6 +61,12 @@ HWND ChildById(HWND parent, int id);
 RECT WindowRect(HWND hwnd);
 RECT ClientRectOnScreen(HWND hwnd);
 
+// The system's text for an error code, e.g. "The directory name is invalid." (empty if none).
+std::wstring ErrorText(DWORD code);
+// How a process ended, for a test's message: its exit code, and the exception when the code
+// is one (a crash), e.g. "exit code 0xC0000005 (crashed: access violation)".
+std::wstring DescribeExit(DWORD code);
+
 // Runs a command line (hidden, no console window) and waits for it; the exit code, or
 // nothing when it could not be started or did not end in time.
 std::optional<DWORD> RunAndWait(const std::wstring& commandLine,
@@ -70,7 +76,9 @@ std::optional<DWORD> RunAndWait(const std::wstring& commandLine,
 // then TerminateProcess when it does not end.
 class App {
 public:
-    static std::unique_ptr<App> Launch(const std::wstring& exe, const std::filesystem::path& workDir);
+    // Null when the process could not be created; `error` then receives GetLastError's code.
+    static std::unique_ptr<App> Launch(const std::wstring& exe, const std::filesystem::path& workDir,
+                                       DWORD* error = nullptr);
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -78,6 +86,8 @@ public:
     DWORD pid() const { return pid_; }
     HANDLE process() const { return process_; }
     bool Running() const;
+    // The exit code once the process has ended.
+    std::optional<DWORD> ExitCode() const;
     void Close();
 
     HWND Find(const std::wstring& className) const;  // first top-level window of that class
