@@ -9,6 +9,7 @@
 # Pinning to one CPU, as for a long run on a shared machine: taskset -c 1 bash bench/fuzz.sh 600
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/wine-env.sh"
+ft_lock_tree "$@"
 cd "$FT_REPO" || exit 1
 
 seconds=${1:-60}

@@ -61,7 +61,7 @@ if(E2E_SOURCES)
             --fixture ${LARGE_FIXTURE}
             -- ${WINE_PROGRAM} $<TARGET_FILE:e2e_tests>)
   set_tests_properties(e2e_wine PROPERTIES
-    ENVIRONMENT "FT_EXE=$<TARGET_FILE:filetypes>;FT_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts;FT_LARGE_FIXTURE=${LARGE_FIXTURE}")
+    ENVIRONMENT "FT_EXE=$<TARGET_FILE:filetypes>;FT_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts")
 endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)

@@ -9,6 +9,7 @@
 #   extra arguments     are passed to both ctest runs (e.g. -R registry)
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+ft_lock_tree "$@"
 cd "$FT_REPO" || exit 1
 
 ft_install_deps
