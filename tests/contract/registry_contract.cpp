@@ -72,18 +72,6 @@ TEST_F(ReaderContract, TextIsKeptWithItsNulsAndCutAtTheFirst) {
     EXPECT_EQ(reader_->sRegText, L"ab");
 }
 
-TEST_F(ReaderContract, TextOfAnOddSizeOrWithoutItsNulHasNoGarbageAtItsEnd) {
-    // 3 bytes: "a" and half a character, which is dropped.
-    const RegKey values = Open(L"FtContract\\Values");
-    ASSERT_EQ(Read(values, L"OddSize"), kRegSuccess);
-    EXPECT_EQ(reader_->lRegSize, 3);
-    EXPECT_EQ(reader_->sRegText, L"a");
-    ASSERT_EQ(Read(values, L"Unterminated"), kRegSuccess);
-    EXPECT_EQ(reader_->lRegSize, 4);
-    EXPECT_EQ(reader_->vRegValue, std::optional<std::wstring>(L"ab"));
-    EXPECT_EQ(reader_->sRegText, L"ab");
-}
-
 TEST_F(ReaderContract, ExpandStringComesBackUnexpanded) {
     ASSERT_EQ(Read(Open(L"FtContract\\Values"), L"Expand"), kRegSuccess);
     EXPECT_EQ(reader_->lRegType, 2);

@@ -111,6 +111,31 @@ TEST(CatalogueProperties, WithoutAUsableDefaultValueTheExtensionKeyIsItsOwnTypeK
     }
 }
 
+TEST(CatalogueProperties, TextOfAnOddSizeOrWithoutItsNulShowsNoInventedCharacter) {
+    // "odd" holds "ab" and half a character (5 bytes); "nonul" names the type without the
+    // NUL that should end it, and its content type is an unterminated REG_EXPAND_SZ.
+    CatalogueRig rig;
+    fakes::LoadReg(rig.registry, R"reg(
+[HKEY_CLASSES_ROOT\.odd]
+@=hex(1):61,00,62,00,63
+"Content Type"=hex(1):
+
+[HKEY_CLASSES_ROOT\.nonul]
+@=hex(1):74,00,66,00
+"Content Type"=hex(2):74,00,2f,00,78,00
+
+[HKEY_CLASSES_ROOT\tf\shell\open\command]
+@=hex(1):6e,00,2e,00,65,00,78,00,65,00,21
+)reg");
+    Request(rig, L"odd", L"");
+    EXPECT_EQ(rig.properties.Text(2), L"ab");
+    EXPECT_EQ(rig.properties.Text(3), L"");
+    Request(rig, L"nonul", L"");
+    EXPECT_EQ(rig.properties.Text(2), L"tf");
+    EXPECT_EQ(rig.properties.Text(3), L"t/x");
+    EXPECT_EQ(rig.properties.verbs, (std::vector<Verb>{{L"open", L"n.exe"}}));
+}
+
 TEST(CatalogueProperties, MissingKeysGiveEmptyTextsAndNoVerbs) {
     CatalogueRig rig;
     fakes::LoadReg(rig.registry, kTypes);
