@@ -3,7 +3,8 @@
 // verbs) whose values have any type and any length, odd or without a terminating NUL. Each
 // value is read through QueryValueEx, ValueToText and TrimNull and compared with an
 // independent decoding of its bytes; then the scan and the properties lookup run over the
-// tree, optionally with one key removed at a point the input chooses.
+// tree, with one key removed or the extension's default value rewritten at a point of the
+// lookup that the input chooses.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
@@ -125,6 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         raws.push_back(std::move(value));
     };
     if (typeKey == extKey) setValue(extKey, nullptr);
+    // The text the extension's default value must show, when nothing changes it.
+    const std::u16string extDefaultText = typeKey == extKey ? ExpectedText(raws.front()) : Utf16FromWide(typeKey);
     if (in.ConsumeBool()) setValue(extKey, L"Content Type");
     if (in.ConsumeBool()) setValue(typeKey + L"\\DefaultIcon", nullptr);
     registry.CreateKey(typeKey + L"\\shell");
@@ -150,32 +153,41 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!replaced) CheckReader(registry, readBack[i].first, readBack[i].second, raws[i]);
     }
 
-    // One key may vanish in the middle: before the n-th registry call, the chosen key goes.
-    const std::size_t vanishAt = in.ConsumeIntegralInRange<std::size_t>(0, 80);
-    const int victim = in.ConsumeIntegralInRange<int>(0, 3 + static_cast<int>(verbPaths.size()));
-    std::wstring doomed;
-    switch (victim) {
-    case 0: break;
-    case 1: doomed = extKey; break;
-    case 2: doomed = typeKey; break;
-    case 3: doomed = typeKey + L"\\shell"; break;
-    default: doomed = verbPaths[static_cast<std::size_t>(victim - 4)]; break;
-    }
-    std::size_t calls = 0;
-    if (!doomed.empty()) {
-        rig.changing.beforeCall = [&](const std::wstring&) {
-            if (calls++ == vanishAt) registry.DeleteKey(doomed);
-        };
-    }
-
     rig.catalogue.Scan();
     rig.catalogue.SelectRow(L"f", L"F file");
+
+    // Another program may change the registry in the middle of the lookup: before the n-th
+    // registry call, one key vanishes, or the extension's default value is rewritten with
+    // another type and other bytes.
+    const int change = in.ConsumeIntegralInRange<int>(0, 2);
+    const std::size_t changeAt = in.ConsumeIntegralInRange<std::size_t>(0, 40);
+    const int victim = in.ConsumeIntegralInRange<int>(0, 3 + static_cast<int>(verbPaths.size()));
+    const RawValue replacement = ConsumeValue(in);
+    std::wstring doomed;
+    switch (victim) {
+    case 0: doomed = extKey; break;
+    case 1: doomed = typeKey; break;
+    case 2: doomed = typeKey + L"\\shell"; break;
+    default: doomed = verbPaths.empty() ? extKey : verbPaths[static_cast<std::size_t>(victim - 3) % verbPaths.size()]; break;
+    }
+    std::size_t calls = 0;
+    rig.changing.beforeCall = [&](const std::wstring&) {
+        if (calls++ != changeAt) return;
+        if (change == 1) registry.DeleteKey(doomed);
+        if (change == 2) registry.SetValue(extKey, L"", replacement.type, replacement.data);
+    };
     rig.catalogue.ShowTypeProperties();
     CheckViews(rig);
-    if (doomed.empty() || calls <= vanishAt) {
-        CHECK(Utf16FromWide(rig.properties.Text(1)) == u".f");
-        CHECK(rig.properties.verbs.size() <= verbPaths.size());
-    }
+    CHECK(Utf16FromWide(rig.properties.Text(1)) == u".f");
+    CHECK(rig.properties.verbs.size() <= verbPaths.size());
+    // The default value shows as it was, or (once changed) as nothing or as its new text:
+    // never bytes that are not text, and never text from elsewhere.
+    const std::u16string shown = Utf16FromWide(rig.properties.Text(2));
+    const bool changed = change != 0 && calls > changeAt;
+    if (!changed) CHECK(shown == extDefaultText);
+    if (changed) CHECK(shown.empty() || shown == extDefaultText || (change == 2 && shown == ExpectedText(replacement)));
+
+    rig.changing.beforeCall = nullptr;
     rig.catalogue.ShowTypeProperties();  // again, over what is left
     CheckViews(rig);
     return 0;
