@@ -195,24 +195,23 @@ TEST(Export, OddValuesAndLargeTypesAreWrittenAsTheRegistryHoldsThem) {
     probe::TempDir reference(L"export-odd-reference");
     const auto expectLikeRegExe = [&](const std::filesystem::path& file, const std::wstring& key) {
         const auto direct = reference.path() / L"direct.reg";
-        ASSERT_TRUE(probe::RegExport(key, direct)) << "reg export of " << std::string(key.begin(), key.end());
+        ASSERT_TRUE(probe::RegExport(key, direct)) << "reg export of " << probe::Utf8(key);
         std::wstring error;
         const auto expected = DumpOfRegFile(direct, &error);
-        ASSERT_TRUE(expected.has_value()) << std::string(error.begin(), error.end());
+        ASSERT_TRUE(expected.has_value()) << probe::Utf8(error);
         std::optional<std::wstring> actual;
         probe::WaitFor([&] { return probe::FileComplete(file) && (actual = DumpOfRegFile(file, &error)) == expected; });
         ASSERT_TRUE(actual.has_value()) << file.wstring() << " missing or unreadable: " << error;
         EXPECT_TRUE(*actual == *expected) << file.wstring() << " is not the export of the key";
     };
-    const std::wstring longExt = L"ftoddlong" + std::wstring(245, L'x');
     const std::vector<std::pair<std::wstring, std::wstring>> cases = {
         {L"ftoddbinary", L""},          {L"ftoddmulti", L""}, {L"ftoddqword", L"FtOdd.Type"},
         {L"ftoddnone", L""},            {L"ftoddempty", L""}, {L"ftoddodd", L"F"},
-        {L"ftoddnonul", L"FtOdd.Type"}, {longExt, L"FtOdd.Type"}, {L"ftoddlarge", L"FtOdd.Large"},
+        {L"ftoddnonul", L"FtOdd.Type"}, {kLongestExtension, L"FtOdd.Type"}, {L"ftoddlarge", L"FtOdd.Large"},
     };
     std::wstring previous;
     for (const auto& [ext, typeKey] : cases) {
-        SCOPED_TRACE(std::string(ext.begin(), ext.end()));
+        SCOPED_TRACE(probe::Utf8(ext));
         ASSERT_TRUE(session.ClickRow(ext));
         const HWND window = RequestExport(session);
         ASSERT_NE(window, nullptr) << "no export window";

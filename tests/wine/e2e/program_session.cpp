@@ -19,14 +19,7 @@ SIZE MinimumWindowSize() {
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
+using probe::Utf8;
 
 // Text values that the registry editor cannot import byte for byte (Wine's completes text of
 // an odd size or without its NUL), written again from the odd-values fixture's own bytes
@@ -45,9 +38,10 @@ public:
     }
 
 private:
-    static void Rewrite(ft::MemoryRegistry& fixture, const std::wstring& path) {
+    // False once a key of the fixture is missing from the registry: it was not imported.
+    static bool Rewrite(ft::MemoryRegistry& fixture, const std::wstring& path) {
         ft::RegKey key = 0;
-        if (fixture.OpenKey(ft::kClassesRoot, path.c_str(), &key) != ft::kRegSuccess) return;
+        if (fixture.OpenKey(ft::kClassesRoot, path.c_str(), &key) != ft::kRegSuccess) return true;
         for (const wchar_t* name : {L"", L"Content Type"}) {
             std::uint32_t type = 0, size = 0;
             if (path.empty() || fixture.QueryValue(key, name, &type, nullptr, &size) != ft::kRegSuccess) continue;
@@ -57,8 +51,12 @@ private:
             std::vector<std::uint8_t> data(size + 2, 'X');
             fixture.QueryValue(key, name, &type, data.data(), &size);
             HKEY target = nullptr;
-            ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, &target),
-                      ERROR_SUCCESS) << Utf8(path);
+            if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, &target) !=
+                ERROR_SUCCESS) {
+                ADD_FAILURE() << "no key " << Utf8(path) << ": is tests/fixtures/odd_values.reg imported?";
+                fixture.CloseKey(key);
+                return false;
+            }
             EXPECT_EQ(RegSetValueExW(target, name, 0, type, data.data(), size), ERROR_SUCCESS) << Utf8(path);
             DWORD stored = 0;
             RegQueryValueExW(target, name, nullptr, nullptr, nullptr, &stored);
@@ -73,7 +71,9 @@ private:
             subkeys.emplace_back(name, chars);
         }
         fixture.CloseKey(key);
-        for (const auto& subkey : subkeys) Rewrite(fixture, path.empty() ? subkey : path + L"\\" + subkey);
+        for (const auto& subkey : subkeys)
+            if (!Rewrite(fixture, path.empty() ? subkey : path + L"\\" + subkey)) return false;
+        return true;
     }
 };
 

@@ -71,6 +71,10 @@ private:
 // A shown top-level window of `className` in the program, once it appears.
 HWND WaitShown(const probe::App& app, const wchar_t* className);
 
+// The extension of the odd-values fixture's key of the registry's longest name, 255 characters
+// with its dot.
+inline const std::wstring kLongestExtension = L"ftoddlong" + std::wstring(245, L'x');
+
 // The fixture (tests/fixtures/e2e.reg) as the prefix holds it: registry values, so that the
 // tests say what the program must show without repeating the file's bytes.
 struct VerbExpectation {

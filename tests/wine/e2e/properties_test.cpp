@@ -158,7 +158,6 @@ TEST(Properties, WorkOnTheLastScannedTypeUntilARowIsPickedThenOnThePickedOne) {
 TEST(Properties, OddValuesShowAsTextOrNothingAndLargeTypesWhole) {
     ProgramSession session(L"props-odd");
     ASSERT_TRUE(session.ready());
-    const std::wstring longExt = L"ftoddlong" + std::wstring(245, L'x');
     const std::vector<VerbExpectation> oddVerbs = {{L"open", L"notepad.exe %1"}, {L"Print", L""}};
     struct Odd {
         std::wstring ext;
@@ -173,11 +172,11 @@ TEST(Properties, OddValuesShowAsTextOrNothingAndLargeTypesWhole) {
         {L"ftoddempty", {L".ftoddempty", L"", L"", L"", L""}, {}},
         {L"ftoddodd", {L".ftoddodd", L"F", L"text/x-odd", L"", L""}, {}},
         {L"ftoddnonul", {L".ftoddnonul", L"FtOdd.Type", L"text/x-nonul", L"shell32.dll,3", L""}, oddVerbs},
-        {longExt, {L"." + longExt, L"FtOdd.Type", L"", L"shell32.dll,3", L""}, oddVerbs},
+        {kLongestExtension, {L"." + kLongestExtension, L"FtOdd.Type", L"", L"shell32.dll,3", L""}, oddVerbs},
     };
     HWND window = nullptr;
     for (const Odd& odd : cases) {
-        SCOPED_TRACE(std::string(odd.ext.begin(), odd.ext.end()));
+        SCOPED_TRACE(probe::Utf8(odd.ext));
         ASSERT_TRUE(session.ClickRow(odd.ext)) << "no row";
         window = RequestProperties(session);
         ASSERT_NE(window, nullptr) << "no properties window";

@@ -26,15 +26,6 @@ LRESULT Send(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool* ok = nullptr) {
     return sent ? static_cast<LRESULT>(result) : 0;
 }
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 void SendInputs(std::vector<INPUT> inputs) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -90,6 +81,15 @@ void Click(POINT screen, DWORD down, DWORD up) {
 }  // namespace
 
 // ---- environment -------------------------------------------------------------------------
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
 
 std::wstring Env(const wchar_t* name) {
     const DWORD n = GetEnvironmentVariableW(name, nullptr, 0);
@@ -243,10 +243,14 @@ std::optional<DWORD> RunAndWait(const std::wstring& commandLine, std::chrono::mi
 }
 
 std::wstring ErrorText(DWORD code) {
+    // In English where the system has it, for whoever reads the test log.
     wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    DWORD length = 0;
+    for (const DWORD language : {static_cast<DWORD>(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)), DWORD{0}}) {
+        length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                nullptr, code, language, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        if (length) break;
+    }
     std::wstring out = length && text ? std::wstring(text, length) : std::wstring();
     if (text) LocalFree(text);
     while (!out.empty() && (out.back() == L'\n' || out.back() == L'\r' || out.back() == L' ')) out.pop_back();

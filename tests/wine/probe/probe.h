@@ -23,6 +23,7 @@ inline constexpr std::chrono::milliseconds kShortWait = 20s;
 
 // ---- environment -------------------------------------------------------------------------
 
+std::string Utf8(const std::wstring& text);  // for test messages
 std::wstring Env(const wchar_t* name);  // empty when unset
 // A Unix path as Wine's DOS view of it (Z:\...); a path that already looks like a DOS path
 // is returned unchanged.
@@ -61,7 +62,7 @@ HWND ChildById(HWND parent, int id);
 RECT WindowRect(HWND hwnd);
 RECT ClientRectOnScreen(HWND hwnd);
 
-// The system's text for an error code, e.g. "The directory name is invalid." (empty if none).
+// The system's text for an error code, e.g. "%1 is not a valid Win32 application." (empty if none).
 std::wstring ErrorText(DWORD code);
 // How a process ended, for a test's message: its exit code, and the exception when the code
 // is one (a crash), e.g. "exit code 0xC0000005 (crashed: access violation)".
