@@ -2,12 +2,15 @@
 // of starting this helper itself is left out.
 //   launch_timer --exit EXE [ARGS...]
 //       time until EXE exits
-//   launch_timer --title CLASS PREFIX EXE [ARGS...]
+//   launch_timer --title CLASS PREFIX [--sort] EXE [ARGS...]
 //       time until EXE has a top-level window of class CLASS whose title starts with
-//       PREFIX; then the window is closed
+//       PREFIX; with --sort then also the time of a click on each column header of the
+//       window's list view until the list is sorted by it; then the window is closed
 // Prints one line: "ms=<elapsed> exit=<code>", with --title also "peak_kb=<peak working
-// set>" (a process that has exited can no longer be asked).
+// set>" (a process that has exited can no longer be asked) and with --sort
+// "sort0_ms=... sort1_ms=... rows=<list rows>".
 #include <windows.h>
+#include <commctrl.h>
 #include <psapi.h>
 
 #include <cstdio>
@@ -64,6 +67,72 @@ double Ms(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER f) {
   return 1000.0 * double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
 }
 
+// The header item's format flags, read through memory in the program's process.
+int HeaderFormat(HANDLE process, HWND header, int column, void* remote) {
+  HDITEMW item{};
+  item.mask = HDI_FORMAT;
+  SIZE_T done = 0;
+  if (!WriteProcessMemory(process, remote, &item, sizeof item, &done)) return -1;
+  DWORD_PTR ok = 0;
+  if (!SendMessageTimeoutW(header, HDM_GETITEMW, column, LPARAM(remote), SMTO_NORMAL, 600000, &ok) || !ok) return -1;
+  if (!ReadProcessMemory(process, remote, &item, sizeof item, &done)) return -1;
+  return item.fmt;
+}
+
+void ClickAt(POINT p) {
+  SetCursorPos(p.x, p.y);
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+// Clicks each column header of the list in `window` and times each click until the header
+// shows the sort arrow it did not show before: the program sets the arrow once its sort has
+// ended, and cannot answer the header message while it sorts.
+bool TimeSorts(HANDLE process, HWND window, double ms[2], long* rows) {
+  HWND list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
+  if (!list) return false;
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  *rows = long(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  void* remote = VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!header || !remote) return false;
+  SetForegroundWindow(window);
+  Sleep(300);
+  LARGE_INTEGER freq, t0, t1;
+  QueryPerformanceFrequency(&freq);
+  bool ok = true;
+  for (int column = 0; column < 2 && ok; ++column) {
+    RECT r{};
+    SIZE_T done = 0;
+    DWORD_PTR sent = 0;
+    ok = WriteProcessMemory(process, remote, &r, sizeof r, &done) &&
+         SendMessageTimeoutW(header, HDM_GETITEMRECT, column, LPARAM(remote), SMTO_NORMAL, 10000, &sent) &&
+         ReadProcessMemory(process, remote, &r, sizeof r, &done);
+    if (!ok) break;
+    POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(header, &centre);
+    const int before = HeaderFormat(process, header, column, remote) & (HDF_SORTUP | HDF_SORTDOWN);
+    QueryPerformanceCounter(&t0);
+    ClickAt(centre);
+    for (;;) {
+      const int now = HeaderFormat(process, header, column, remote);
+      QueryPerformanceCounter(&t1);
+      if (now < 0 || Ms(t0, t1, freq) > 600000) {
+        ok = false;
+        break;
+      }
+      if ((now & (HDF_SORTUP | HDF_SORTDOWN)) != 0 && (now & (HDF_SORTUP | HDF_SORTDOWN)) != before) break;
+      Sleep(1);
+    }
+    ms[column] = Ms(t0, t1, freq);
+    Sleep(600);  // past the double-click time, so that the next click is a click of its own
+  }
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  return ok;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -74,7 +143,12 @@ int wmain(int argc, wchar_t** argv) {
                           L"       launch_timer --title CLASS PREFIX EXE [ARGS...]\n");
     return 2;
   }
-  int first = title_mode ? 4 : 2;
+  bool sort_mode = title_mode && std::wcscmp(argv[4], L"--sort") == 0;
+  int first = title_mode ? (sort_mode ? 5 : 4) : 2;
+  if (first >= argc) {
+    std::fwprintf(stderr, L"launch_timer: no program given\n");
+    return 2;
+  }
   std::wstring cmd;
   for (int i = first; i < argc; ++i) {
     if (!cmd.empty()) cmd += L' ';
@@ -93,6 +167,7 @@ int wmain(int argc, wchar_t** argv) {
   }
 
   DWORD exit_code = 0;
+  HWND found = nullptr;
   if (exit_mode) {
     WaitForSingleObject(pi.hProcess, INFINITE);
     QueryPerformanceCounter(&t1);
@@ -101,7 +176,8 @@ int wmain(int argc, wchar_t** argv) {
     for (;;) {
       EnumWindows(CheckWindow, reinterpret_cast<LPARAM>(&s));
       QueryPerformanceCounter(&t1);
-      if (s.found) break;
+      found = s.found;
+      if (found) break;
       // Every look is a round trip to the wineserver, which the program needs for each of
       // its own registry and shell calls: looking every millisecond would slow it down.
       if (WaitForSingleObject(pi.hProcess, 10) == WAIT_OBJECT_0) {
@@ -111,6 +187,9 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
 
+  double sort_ms[2] = {-1, -1};
+  long rows = -1;
+  if (sort_mode && !TimeSorts(pi.hProcess, found, sort_ms, &rows)) std::fwprintf(stderr, L"sorting could not be timed\n");
   SIZE_T peak = 0;
   if (title_mode) {
     PROCESS_MEMORY_COUNTERS pmc{};
@@ -131,6 +210,7 @@ int wmain(int argc, wchar_t** argv) {
   GetExitCodeProcess(pi.hProcess, &exit_code);
   std::printf("ms=%.1f", Ms(t0, t1, freq));
   if (title_mode) std::printf(" peak_kb=%llu", (unsigned long long)(peak / 1024));
+  if (sort_mode) std::printf(" sort0_ms=%.1f sort1_ms=%.1f rows=%ld", sort_ms[0], sort_ms[1], rows);
   std::printf(" exit=%lu\n", exit_code);
   std::fflush(stdout);
   CloseHandle(pi.hThread);

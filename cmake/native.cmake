@@ -6,3 +6,14 @@ target_compile_definitions(unit_tests PRIVATE FIXTURES_DIR="${FIXTURES_DIR}")
 target_link_libraries(unit_tests PRIVATE ft_core GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
+
+# Fuzz targets (clang's libFuzzer, in the sanitized build): registry bytes turned into the
+# program's text, and the registry editor's file format. bench/fuzz.sh runs them.
+if(FT_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  foreach(target registry_text_fuzz reg_file_fuzz)
+    add_executable(${target} tests/fuzz/${target}.cpp)
+    target_include_directories(${target} PRIVATE tests)
+    target_link_libraries(${target} PRIVATE ft_core)
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+  endforeach()
+endif()

@@ -54,8 +54,15 @@ if(E2E_SOURCES)
   target_link_libraries(e2e_tests PRIVATE ft_core GTest::gtest_main user32 gdi32 comctl32 psapi)
   target_link_options(e2e_tests PRIVATE ${STATIC_RUNTIME})
   add_dependencies(e2e_tests filetypes)
+  # The odd-values fixture's large part (500 verbs, a 1 MB command line) is made at build time.
+  set(LARGE_FIXTURE ${CMAKE_BINARY_DIR}/fixtures/large_values.reg)
+  add_custom_command(OUTPUT ${LARGE_FIXTURE}
+    COMMAND bash ${FIXTURES_DIR}/make_large_values.sh ${LARGE_FIXTURE}
+    DEPENDS ${FIXTURES_DIR}/make_large_values.sh)
+  add_custom_target(large_fixture ALL DEPENDS ${LARGE_FIXTURE})
   add_test(NAME e2e_wine
-    COMMAND bash ${WINE_WITH_PREFIX} --fixture ${FIXTURES_DIR}/e2e.reg
+    COMMAND bash ${WINE_WITH_PREFIX} --fixture ${FIXTURES_DIR}/e2e.reg --fixture ${FIXTURES_DIR}/odd_values.reg
+            --fixture ${LARGE_FIXTURE}
             -- ${WINE_PROGRAM} $<TARGET_FILE:e2e_tests>)
   set_tests_properties(e2e_wine PROPERTIES
     ENVIRONMENT "FT_EXE=$<TARGET_FILE:filetypes>;FT_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts")
@@ -63,7 +70,8 @@ if(E2E_SOURCES)
   # starts, and the screenshots kept apart from those at 96 dpi.
   foreach(dpi 144 192)
     add_test(NAME e2e_wine_dpi${dpi}
-      COMMAND bash ${WINE_WITH_PREFIX} --fixture ${FIXTURES_DIR}/e2e.reg --fixture ${FIXTURES_DIR}/dpi${dpi}.reg
+      COMMAND bash ${WINE_WITH_PREFIX} --fixture ${FIXTURES_DIR}/e2e.reg --fixture ${FIXTURES_DIR}/odd_values.reg
+              --fixture ${FIXTURES_DIR}/dpi${dpi}.reg
               -- ${WINE_PROGRAM} $<TARGET_FILE:e2e_tests>
                  --gtest_filter=Dpi.EveryWindow*:StartupAndList.ProgressWindow*)
     set_tests_properties(e2e_wine_dpi${dpi} PROPERTIES

@@ -126,7 +126,7 @@ stop_program
 # kept is half-way between the first picture and the first one with the full bar.
 extensions=1000
 bulk=$FT_SCRATCH_DIR/bulk.reg
-ft_bulk_reg "$extensions" 8 $((2500 - extensions - 8)) >"$bulk"
+ft_bulk_reg 8 1 0 $((2500 - extensions - 8)) 0 "$extensions" >"$bulk"
 ft_import_reg "$bulk" "$FT_SCRATCH_DIR" || ft_die "could not import $bulk"
 frames=$FT_SCRATCH_DIR/progress
 mkdir -p "$frames"

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Builds both presets and runs every test: the core's unit tests natively, then the
-# Windows tests under Wine (each in a fresh prefix, see with-prefix.sh).
+# Builds the three presets and runs every test: the core's unit tests natively, again under
+# AddressSanitizer and UndefinedBehaviorSanitizer with a short run of each fuzz target, then
+# the Windows tests under Wine (each in a fresh prefix, see with-prefix.sh).
+#   FT_FUZZ_SECONDS     seconds per fuzz target (default 15)
 # Installs what is missing first (as root). Needs no display: the Wine tests share one
 # private Xvfb that this script starts and stops.
 #   FT_USE_DISPLAY=1    run the Wine tests on the current $DISPLAY instead
 #   extra arguments     are passed to both ctest runs (e.g. -R registry)
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+ft_lock_tree "$@"
 cd "$FT_REPO" || exit 1
 
 ft_install_deps
@@ -45,7 +48,7 @@ run_ctest() {
 
 overall=0
 
-for preset in native win64; do
+for preset in native native-asan win64; do
   start=$EPOCHREALTIME
   if ft_build "$preset"; then
     status[build-$preset]="ok ($(ft_seconds_since "$start") s)"
@@ -59,6 +62,26 @@ if [[ ${status[build-native]} == ok* ]]; then
   run_ctest native "$@" || overall=1
 else
   status[ctest-native]="not run (build failed)"
+fi
+
+if [[ ${status[build-native-asan]} == ok* ]]; then
+  run_ctest native-asan "$@" || overall=1
+  ft_log "fuzz smoke"
+  fuzzlog=$logdir/fuzz.log
+  FUZZ_NO_BUILD=1 bash "$FT_REPO/bench/fuzz.sh" "${FT_FUZZ_SECONDS:-15}" 2>&1 | tee "$fuzzlog"
+  fuzzrc=${PIPESTATUS[0]}
+  # One test per target: it passes when the target found nothing.
+  fuzzed=$(grep -cE '^[a-z_]+_fuzz ' "$fuzzlog")
+  fuzzfailed=$(awk '/^[a-z_]+_fuzz / && $NF != 0' "$fuzzlog" | wc -l)
+  ((fuzzrc != 0 && fuzzfailed == 0)) && fuzzfailed=1
+  passed=$((passed + fuzzed - fuzzfailed))
+  failed=$((failed + fuzzfailed))
+  status[fuzz-smoke]="$(grep '^fuzz:' "$fuzzlog" | sed 's/^fuzz: //')"
+  [[ -n ${status[fuzz-smoke]} ]] || status[fuzz-smoke]="no result"
+  ((fuzzrc == 0)) || { status[fuzz-smoke]+=" FAILED"; overall=1; }
+else
+  status[ctest-native-asan]="not run (build failed)"
+  status[fuzz-smoke]="not run (build failed)"
 fi
 
 if [[ ${status[build-win64]} == ok* ]]; then
@@ -92,8 +115,9 @@ fi
 
 echo
 echo "==================== summary ===================="
-for k in build-native build-win64 wine-template xvfb ctest-native ctest-win64; do
-  [[ -n ${status[$k]:-} ]] && printf '  %-14s %s\n' "$k" "${status[$k]}"
+for k in build-native build-native-asan build-win64 wine-template xvfb ctest-native ctest-native-asan fuzz-smoke \
+  ctest-win64; do
+  [[ -n ${status[$k]:-} ]] && printf '  %-18s %s\n' "$k" "${status[$k]}"
 done
 echo "  logs: $logdir"
 if ((overall == 0)); then

@@ -25,6 +25,7 @@ FT_TEMPLATE_REVISION=1
 # Everything the build, the tests and run.sh need from Debian 12.
 FT_APT_PACKAGES=(
   cmake ninja-build g++ googletest
+  clang-14 libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-wine
   xvfb x11-utils xdotool imagemagick
@@ -92,11 +93,34 @@ ft_install_deps() {
 # ---------------------------------------------------------------------------
 # Build
 
+# One build at a time in a checkout, and no build while a test run of the same checkout
+# starts the programs it builds: a relink under a running test makes Windows refuse to start
+# the half-written filetypes.exe (error 193, "bad EXE format") and the test fails at once.
+FT_TREE_LOCK=$FT_REPO/build/.tree.lock
+
+# ft_lock_tree "$@": from the top of a script that builds and then runs what it built; runs
+# the script again under the checkout's lock (waiting for another run to end first). The
+# lock is held by flock itself, so no program the script leaves running keeps it.
+ft_lock_tree() {
+  [[ -n ${FT_TREE_LOCKED:-} ]] && return 0
+  mkdir -p "$FT_REPO/build"
+  export FT_TREE_LOCKED=1
+  if ! flock -n -o "$FT_TREE_LOCK" true; then
+    ft_log "waiting for another build or test run in this checkout to end"
+  fi
+  exec flock -o "$FT_TREE_LOCK" bash "$0" "$@"
+}
+
 # ft_build PRESET: configure and build one preset from CMakePresets.json.
 ft_build() {
   local preset=$1
-  (cd "$FT_REPO" && cmake --preset "$preset" >/dev/null) || { ft_log "configure $preset failed"; return 1; }
-  (cd "$FT_REPO" && cmake --build --preset "$preset" -j "$FT_JOBS") || { ft_log "build $preset failed"; return 1; }
+  local -a lock=()
+  if [[ -z ${FT_TREE_LOCKED:-} ]]; then
+    mkdir -p "$FT_REPO/build"
+    lock=(flock -o "$FT_TREE_LOCK")
+  fi
+  (cd "$FT_REPO" && "${lock[@]}" cmake --preset "$preset" >/dev/null) || { ft_log "configure $preset failed"; return 1; }
+  (cd "$FT_REPO" && "${lock[@]}" cmake --build --preset "$preset" -j "$FT_JOBS") || { ft_log "build $preset failed"; return 1; }
 }
 
 # ---------------------------------------------------------------------------
@@ -339,23 +363,26 @@ ft_reg_keys() {
   ft_reg_text "$1" | sed -n 's/^[[:space:]]*\[\([^]-][^]]*\)\][[:space:]]*$/\1/p'
 }
 
-# ft_bulk_reg EXTENSIONS TYPE_KEYS OTHER_KEYS: a .reg file (on stdout) for scans of a
-# realistic size: EXTENSIONS extension keys (.bx0000, ...) pointing in turn at TYPE_KEYS type
-# keys that have an icon and an open command, and OTHER_KEYS keys that are neither.
+# ft_bulk_reg TYPE_KEYS WITH_TYPES FIRST_OTHER OTHERS FIRST_EXT EXTENSIONS: a .reg file (on
+# stdout) for scans of a realistic size: the type keys BenchType.N (written when WITH_TYPES is
+# 1), each with an icon and an open command; ordinary keys numbered from FIRST_OTHER; and
+# extensions numbered from FIRST_EXT, each pointing at one of the type keys.
 ft_bulk_reg() {
-  local extensions=$1 type_keys=$2 other_keys=$3 t i
+  local type_keys=$1 with_types=$2 first_other=$3 others=$4 first_ext=$5 exts=$6 t i
   printf 'Windows Registry Editor Version 5.00\r\n\r\n'
-  for ((t = 0; t < type_keys; t++)); do
-    printf '[HKEY_CLASSES_ROOT\\BenchType.%d]\r\n@="Bench document %d"\r\n\r\n' "$t" "$t"
-    printf '[HKEY_CLASSES_ROOT\\BenchType.%d\\DefaultIcon]\r\n@="%%SystemRoot%%\\\\system32\\\\shell32.dll,%d"\r\n\r\n' "$t" "$t"
-    printf '[HKEY_CLASSES_ROOT\\BenchType.%d\\shell]\r\n@="open"\r\n\r\n' "$t"
-    printf '[HKEY_CLASSES_ROOT\\BenchType.%d\\shell\\open\\command]\r\n@="C:\\\\windows\\\\notepad.exe \\"%%1\\""\r\n\r\n' "$t"
+  if ((with_types)); then
+    for ((t = 0; t < type_keys; t++)); do
+      printf '[HKEY_CLASSES_ROOT\\BenchType.%d]\r\n@="Bench document %d"\r\n\r\n' "$t" "$t"
+      printf '[HKEY_CLASSES_ROOT\\BenchType.%d\\DefaultIcon]\r\n@="%%SystemRoot%%\\\\system32\\\\shell32.dll,%d"\r\n\r\n' "$t" "$t"
+      printf '[HKEY_CLASSES_ROOT\\BenchType.%d\\shell]\r\n@="open"\r\n\r\n' "$t"
+      printf '[HKEY_CLASSES_ROOT\\BenchType.%d\\shell\\open\\command]\r\n@="C:\\\\windows\\\\notepad.exe \\"%%1\\""\r\n\r\n' "$t"
+    done
+  fi
+  for ((i = first_other; i < first_other + others; i++)); do
+    printf '[HKEY_CLASSES_ROOT\\BenchProgId.%05d]\r\n@="Bench object %d"\r\n\r\n' "$i" "$i"
   done
-  for ((i = 0; i < other_keys; i++)); do
-    printf '[HKEY_CLASSES_ROOT\\BenchProgId.%04d]\r\n@="Bench object %d"\r\n\r\n' "$i" "$i"
-  done
-  for ((i = 0; i < extensions; i++)); do
-    printf '[HKEY_CLASSES_ROOT\\.bx%04d]\r\n@="BenchType.%d"\r\n"Content Type"="application/x-bench-%d"\r\n\r\n' \
+  for ((i = first_ext; i < first_ext + exts; i++)); do
+    printf '[HKEY_CLASSES_ROOT\\.bx%05d]\r\n@="BenchType.%d"\r\n"Content Type"="application/x-bench-%d"\r\n\r\n' \
       "$i" $((i % type_keys)) "$i"
   done
 }

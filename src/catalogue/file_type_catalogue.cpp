@@ -165,6 +165,13 @@ std::wstring ExportFileStem(const std::wstring& extension) {
         const bool control = static_cast<std::uint32_t>(c) < 0x20;
         if (control || std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos) c = L'_';
     }
+    // A file name holds at most 255 characters and a key name as many: the stem of a longer
+    // extension is cut so that "#1.reg" still fits, never inside a surrogate pair.
+    if (stem.size() > kMaxExportStemChars) {
+        stem.resize(kMaxExportStemChars);
+        const auto last = static_cast<std::uint32_t>(stem.back());
+        if (last >= 0xD800 && last <= 0xDBFF) stem.pop_back();
+    }
     return stem;
 }
 

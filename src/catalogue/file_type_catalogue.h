@@ -72,7 +72,9 @@ private:
 
 // A file name made of the upper-cased extension: characters that Windows does not allow in a
 // file name (path separators, a drive colon, wildcards) are replaced, so that a key name can
-// never send the export, or the deletion before it, outside the start-up directory.
+// never send the export, or the deletion before it, outside the start-up directory. It is cut
+// to kMaxExportStemChars, so that the file name with "#1.reg" fits in 255 characters.
+inline constexpr std::size_t kMaxExportStemChars = 255 - 6;
 std::wstring ExportFileStem(const std::wstring& extension);
 
 }  // namespace ft

@@ -34,6 +34,12 @@ RegStatus RegistryReader::QueryValueEx(RegKey lhKey, const wchar_t* szValueName,
         vValue.reset();
         return second != kRegSuccess ? second : kRegMoreData;
     }
+    // Another program may have rewritten the value between the two reads: data that are no
+    // longer text must not be shown as text.
+    if (type != kRegSz && type != kRegExpandSz) {
+        vValue.reset();
+        return kRegUnreadType;
+    }
     // The text keeps the value's terminating NUL; ValueToText cuts it off.
     sRegText = WideFromUtf16Le(dataBuffer_.data(), size);
     vValue = sRegText;

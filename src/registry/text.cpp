@@ -16,11 +16,9 @@ std::wstring TrimNull(const wchar_t* buffer, std::size_t capacity) {
 
 std::wstring WideFromUtf16Le(const std::uint8_t* bytes, std::size_t count) {
     std::u16string units;
-    units.reserve((count + 1) / 2);
-    for (std::size_t i = 0; i < count; i += 2) {
-        const unsigned lo = bytes[i];
-        const unsigned hi = i + 1 < count ? bytes[i + 1] : 0u;
-        units.push_back(static_cast<char16_t>(lo | (hi << 8)));
+    units.reserve(count / 2);
+    for (std::size_t i = 0; i + 1 < count; i += 2) {
+        units.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
     }
     return WideFromUtf16(units);
 }

@@ -12,8 +12,8 @@ std::wstring TrimNull(const std::wstring& text);
 std::wstring TrimNull(const wchar_t* buffer, std::size_t capacity);
 
 // UTF-16LE bytes as stored by the registry, decoded to the platform's wide text
-// (UTF-16 on Windows, code points elsewhere). An odd trailing byte is kept as one unit,
-// as the platform does for a string value of odd size.
+// (UTF-16 on Windows, code points elsewhere). An odd trailing byte is half a character and
+// is dropped, as the platform's ANSI conversion of a string value of odd size does.
 std::wstring WideFromUtf16Le(const std::uint8_t* bytes, std::size_t count);
 std::u16string Utf16FromWide(std::wstring_view text);
 std::wstring WideFromUtf16(std::u16string_view text);

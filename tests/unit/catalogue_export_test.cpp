@@ -141,6 +141,10 @@ TEST(CatalogueExport, ExportFileStemReplacesWhatWindowsForbidsInFileNames) {
     EXPECT_EQ(ExportFileStem(std::wstring(L"a\tb\x01\x1f") + L'\0' + L"c"), L"A_B___C");
     EXPECT_EQ(ExportFileStem(L"ä中文-x_1.#"), L"Ä中文-X_1.#");  // anything else is kept
     EXPECT_EQ(ExportFileStem(L""), L"");
+    // The longest key name (255 characters, 254 without the dot) still gives a file name of
+    // at most 255 characters with "#1.reg".
+    EXPECT_EQ(ExportFileStem(std::wstring(254, L'x')), std::wstring(249, L'X'));
+    EXPECT_EQ(ExportFileStem(std::wstring(249, L'y')), std::wstring(249, L'Y'));
 }
 
 TEST(CatalogueExport, RepeatedExportsDeleteTheOldPairBeforeStartingAgain) {

@@ -2,6 +2,7 @@
 // properties window, in which order, and that it leaves no key open.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,31 @@ TEST(CatalogueProperties, WithoutAUsableDefaultValueTheExtensionKeyIsItsOwnTypeK
     }
 }
 
+TEST(CatalogueProperties, TextOfAnOddSizeOrWithoutItsNulShowsNoInventedCharacter) {
+    // "odd" holds "ab" and half a character (5 bytes); "nonul" names the type without the
+    // NUL that should end it, and its content type is an unterminated REG_EXPAND_SZ.
+    CatalogueRig rig;
+    fakes::LoadReg(rig.registry, R"reg(
+[HKEY_CLASSES_ROOT\.odd]
+@=hex(1):61,00,62,00,63
+"Content Type"=hex(1):
+
+[HKEY_CLASSES_ROOT\.nonul]
+@=hex(1):74,00,66,00
+"Content Type"=hex(2):74,00,2f,00,78,00
+
+[HKEY_CLASSES_ROOT\tf\shell\open\command]
+@=hex(1):6e,00,2e,00,65,00,78,00,65,00,21
+)reg");
+    Request(rig, L"odd", L"");
+    EXPECT_EQ(rig.properties.Text(2), L"ab");
+    EXPECT_EQ(rig.properties.Text(3), L"");
+    Request(rig, L"nonul", L"");
+    EXPECT_EQ(rig.properties.Text(2), L"tf");
+    EXPECT_EQ(rig.properties.Text(3), L"t/x");
+    EXPECT_EQ(rig.properties.verbs, (std::vector<Verb>{{L"open", L"n.exe"}}));
+}
+
 TEST(CatalogueProperties, MissingKeysGiveEmptyTextsAndNoVerbs) {
     CatalogueRig rig;
     fakes::LoadReg(rig.registry, kTypes);
@@ -196,6 +222,57 @@ TEST(CatalogueProperties, ASecondRequestReplacesEverythingAndReadsTheRegistryAga
     EXPECT_EQ(rig.properties.Text(3), L"text/x-changed");
     EXPECT_EQ(rig.properties.verbs, (std::vector<Verb>{{L"open", L"notepad.exe %1"}, {L"Print to", L""}}));
     ExpectEveryKeyClosed(rig.registry);
+}
+
+// Another program (an installer) changes the registry while the lookup reads it. Each case
+// removes or rewrites one key or value just before the named registry call; the window then
+// shows what was still there, never the type looked up before (cfg) and never a crash.
+TEST(CatalogueProperties, KeysThatVanishDuringTheLookupLeaveASaneWindow) {
+    struct Case {
+        const char* what;
+        std::wstring call;  // the change happens just before the `nth` registry call `call`
+        int nth;
+        std::function<void(MemoryRegistry&)> change;
+        std::wstring text2, text4, text5;
+        std::vector<Verb> verbs;
+    };
+    const std::vector<Case> cases = {
+        {"a verb enumerated and gone when opened", L"open txtfile\\shell\\print", 1,
+         [](MemoryRegistry& r) { r.DeleteKey(L"txtfile\\shell\\print"); }, L"txtfile", L"%1,-102", L"open",
+         {{L"open", L"notepad.exe %1"}, {L"print", L""}}},
+        {"the type key removed between the extension's read and the verbs'", L"close .txt", 1,
+         [](MemoryRegistry& r) { r.DeleteKey(L"txtfile"); }, L"txtfile", L"", L"", {}},
+        {"a verb removed in the middle of the verb enumeration", L"enum txtfile\\shell #1", 1,
+         [](MemoryRegistry& r) { r.DeleteKey(L"txtfile\\shell\\open"); }, L"txtfile", L"%1,-102", L"open",
+         {{L"open", L"notepad.exe %1"}, {L"Print to", L""}}},
+        {"the shell key removed in the middle of the verb enumeration", L"enum txtfile\\shell #1", 1,
+         [](MemoryRegistry& r) { r.DeleteKey(L"txtfile\\shell"); }, L"txtfile", L"%1,-102", L"open",
+         {{L"open", L"notepad.exe %1"}}},
+        // Between the read of its size and the read of its data the value becomes binary: its
+        // bytes ("AB") must not be taken for the type key's name.
+        {"the default value rewritten as binary between its two reads", L"query .txt @", 2,
+         [](MemoryRegistry& r) { r.SetValue(L".txt", L"", kRegBinary, {'A', 0, 'B', 0, 0, 0}); }, L"", L"", L"", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CatalogueRig rig;
+        fakes::LoadReg(rig.registry, kTypes);
+        Request(rig, L"cfg", L"Config");
+        int seen = 0;
+        rig.changing.beforeCall = [&](const std::wstring& call) {
+            if (call == c.call && ++seen == c.nth) c.change(rig.registry);
+        };
+        Request(rig, L"txt", L"Text Document");
+
+        ASSERT_GE(seen, c.nth) << "no such call: " << testing::PrintToString(c.call);
+        EXPECT_EQ(rig.properties.Text(1), L".txt");
+        EXPECT_EQ(rig.properties.Text(2), c.text2);
+        EXPECT_EQ(rig.properties.Text(4), c.text4);
+        EXPECT_EQ(rig.properties.Text(5), c.text5);
+        EXPECT_EQ(rig.properties.verbs, c.verbs);
+        EXPECT_EQ(rig.properties.Text(6), L"Text Document");
+        EXPECT_EQ(rig.registry.LiveHandles(), 0u);
+    }
 }
 
 TEST(CatalogueProperties, ColumnWidthsFollowTheVerbListWidthOnEveryRequest) {

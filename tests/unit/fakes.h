@@ -277,9 +277,58 @@ inline std::vector<std::wstring> SplitCommandLine(std::wstring_view line) {
     }
 }
 
-// A catalogue wired to an in-memory registry and to all the fakes above.
+// Forwards to an in-memory registry and lets a test change that registry just before a
+// call, as an installer running alongside the program would. `beforeCall` sees each call as
+// "open PATH", "enum PATH #INDEX", "query PATH NAME" (@ for the default value) or
+// "close PATH", PATH being the key's path from the root ("" for the root itself).
+struct ChangingRegistry : Registry {
+    explicit ChangingRegistry(MemoryRegistry& inner) : inner(inner) {}
+    RegStatus OpenKey(RegKey parent, const wchar_t* path, RegKey* opened) override {
+        const std::wstring full = Join(PathOf(parent), path ? path : L"");
+        Before(L"open " + full);
+        const RegStatus status = inner.OpenKey(parent, path, opened);
+        if (status == kRegSuccess) paths[*opened] = full;
+        return status;
+    }
+    RegStatus EnumKey(RegKey key, std::uint32_t index, wchar_t* name, std::uint32_t* nameChars) override {
+        Before(L"enum " + PathOf(key) + L" #" + std::to_wstring(index));
+        return inner.EnumKey(key, index, name, nameChars);
+    }
+    RegStatus QueryValue(RegKey key, const wchar_t* valueName, std::uint32_t* type, std::uint8_t* data,
+                         std::uint32_t* dataBytes) override {
+        Before(L"query " + PathOf(key) + L" " + (valueName && *valueName ? valueName : L"@"));
+        return inner.QueryValue(key, valueName, type, data, dataBytes);
+    }
+    RegStatus CloseKey(RegKey key) override {
+        Before(L"close " + PathOf(key));
+        paths.erase(key);
+        return inner.CloseKey(key);
+    }
+
+    MemoryRegistry& inner;
+    std::function<void(const std::wstring& call)> beforeCall;
+    std::vector<std::wstring> calls;  // every call, in order
+
+private:
+    void Before(const std::wstring& call) {
+        calls.push_back(call);
+        if (beforeCall) beforeCall(call);
+    }
+    std::wstring PathOf(RegKey key) const {
+        const auto it = paths.find(key);
+        return it == paths.end() ? std::wstring() : it->second;
+    }
+    static std::wstring Join(const std::wstring& parent, const std::wstring& path) {
+        return parent.empty() ? path : path.empty() ? parent : parent + L"\\" + path;
+    }
+    std::map<RegKey, std::wstring> paths;
+};
+
+// A catalogue wired to an in-memory registry and to all the fakes above. The catalogue reads
+// the registry through `changing`, so a test can change it in the middle of a scan or lookup.
 struct CatalogueRig {
     MemoryRegistry registry;
+    ChangingRegistry changing{registry};
     EventLog log;
     FakeShell shell;
     FakeIconCapture capture;
@@ -291,7 +340,7 @@ struct CatalogueRig {
     FakeLauncher launcher{log};
     FakeFiles files{log};
     FileTypeCatalogue catalogue{
-        CatalogueServices{registry, shell, capture, main, list, progress, properties, backup, launcher, files}};
+        CatalogueServices{changing, shell, capture, main, list, progress, properties, backup, launcher, files}};
 };
 
 // Loads registry-editor text (UTF-8 here, for readable tests) into `registry`.

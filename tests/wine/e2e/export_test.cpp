@@ -272,5 +272,49 @@ TEST(Export, FailuresAreReportedWithTheirKeyAndReasonAndNeverAsSuccess) {
     EXPECT_EQ(seen.count(kExported), 0u) << "a failed export was reported as a success";
 }
 
+// The odd-values fixture: values of every type and shape, a 255-character key name, a type
+// with 500 verbs and a 1 MB command line. Each export file holds the key exactly as the
+// registry tool itself exports it from the registry.
+TEST(Export, OddValuesAndLargeTypesAreWrittenAsTheRegistryHoldsThem) {
+    ProgramSession session(L"export-odd");
+    ASSERT_TRUE(session.ready());
+    probe::TempDir reference(L"export-odd-reference");
+    const auto expectLikeRegExe = [&](const std::filesystem::path& file, const std::wstring& key) {
+        const auto direct = reference.path() / L"direct.reg";
+        ASSERT_TRUE(probe::RegExport(key, direct)) << "reg export of " << probe::Utf8(key);
+        std::wstring error;
+        const auto expected = DumpOfRegFile(direct, &error);
+        ASSERT_TRUE(expected.has_value()) << probe::Utf8(error);
+        std::optional<std::wstring> actual;
+        probe::WaitFor([&] { return probe::FileComplete(file) && (actual = DumpOfRegFile(file, &error)) == expected; });
+        ASSERT_TRUE(actual.has_value()) << file.wstring() << " missing or unreadable: " << error;
+        EXPECT_TRUE(*actual == *expected) << file.wstring() << " is not the export of the key";
+    };
+    const std::vector<std::pair<std::wstring, std::wstring>> cases = {
+        {L"ftoddbinary", L""},          {L"ftoddmulti", L""}, {L"ftoddqword", L"FtOdd.Type"},
+        {L"ftoddnone", L""},            {L"ftoddempty", L""}, {L"ftoddodd", L"F"},
+        {L"ftoddnonul", L"FtOdd.Type"}, {kLongestExtension, L"FtOdd.Type"}, {L"ftoddlarge", L"FtOdd.Large"},
+    };
+    std::wstring previous;
+    for (const auto& [ext, typeKey] : cases) {
+        SCOPED_TRACE(probe::Utf8(ext));
+        ASSERT_TRUE(session.ClickRow(ext));
+        const HWND window = RequestExport(session);
+        ASSERT_NE(window, nullptr) << "no export window";
+        // The window stays open from one export to the next: wait for this export's paths.
+        std::wstring shown;
+        ASSERT_TRUE(probe::WaitFor([&] { return (shown = probe::TextOf(probe::ChildById(window, kIdBackupText1))) != previous; },
+                                   probe::kShortWait));
+        previous = shown;
+        const std::filesystem::path first = shown;
+        ASSERT_EQ(first.parent_path(), session.workDir());
+        expectLikeRegExe(first, L"HKEY_CLASSES_ROOT\\." + ext);
+        const std::filesystem::path second = probe::TextOf(probe::ChildById(window, kIdBackupText2));
+        // "F" names no key: the registry tool has nothing to write for it.
+        if (typeKey.empty() || typeKey == L"F") continue;
+        expectLikeRegExe(second, L"HKEY_CLASSES_ROOT\\" + typeKey);
+    }
+}
+
 }  // namespace
 }  // namespace e2e

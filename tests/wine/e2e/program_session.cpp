@@ -1,6 +1,7 @@
 #include "program_session.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 #include "registry/reg_file.h"
@@ -30,13 +31,105 @@ SIZE MinimumWindowSize() { return SIZE{MulDiv(7440, ScreenDpi(), 1440), MulDiv(5
                                          << " dpi, expected " << expected.cx << " x " << expected.cy;
 }
 
+namespace {
+
+using probe::Utf8;
+
+// Text values that the registry editor cannot import byte for byte (Wine's completes text of
+// an odd size or without its NUL), written again from the odd-values fixture's own bytes
+// before any test runs. Only the values the program reads are concerned: the default value
+// and "Content Type" of every key of the fixture.
+class ExactTextValues : public ::testing::Environment {
+public:
+    void SetUp() override {
+        ft::MemoryRegistry fixture;
+        try {
+            ft::LoadRegFile(FixturePath().parent_path() / L"odd_values.reg", fixture);
+        } catch (const std::exception& e) {
+            FAIL() << "odd_values.reg: " << e.what();
+        }
+        Rewrite(fixture, L"");
+    }
+
+private:
+    // False once a key of the fixture is missing from the registry: it was not imported.
+    static bool Rewrite(ft::MemoryRegistry& fixture, const std::wstring& path) {
+        ft::RegKey key = 0;
+        if (fixture.OpenKey(ft::kClassesRoot, path.c_str(), &key) != ft::kRegSuccess) return true;
+        for (const wchar_t* name : {L"", L"Content Type"}) {
+            std::uint32_t type = 0, size = 0;
+            if (path.empty() || fixture.QueryValue(key, name, &type, nullptr, &size) != ft::kRegSuccess) continue;
+            if (type != ft::kRegSz && type != ft::kRegExpandSz) continue;
+            // Two bytes that are no NUL after the data: otherwise RegSetValueExW adds the NUL
+            // that the value lacks, as Windows does too.
+            std::vector<std::uint8_t> data(size + 2, 'X');
+            fixture.QueryValue(key, name, &type, data.data(), &size);
+            HKEY target = nullptr;
+            if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, &target) !=
+                ERROR_SUCCESS) {
+                ADD_FAILURE() << "no key " << Utf8(path) << ": is tests/fixtures/odd_values.reg imported?";
+                fixture.CloseKey(key);
+                return false;
+            }
+            EXPECT_EQ(RegSetValueExW(target, name, 0, type, data.data(), size), ERROR_SUCCESS) << Utf8(path);
+            DWORD stored = 0;
+            RegQueryValueExW(target, name, nullptr, nullptr, nullptr, &stored);
+            EXPECT_EQ(stored, size) << "value " << Utf8(name) << " of " << Utf8(path) << " was not stored as is";
+            RegCloseKey(target);
+        }
+        std::vector<std::wstring> subkeys;
+        for (std::uint32_t i = 0;; ++i) {
+            wchar_t name[260];
+            std::uint32_t chars = 260;
+            if (fixture.EnumKey(key, i, name, &chars) != ft::kRegSuccess) break;
+            subkeys.emplace_back(name, chars);
+        }
+        fixture.CloseKey(key);
+        for (const auto& subkey : subkeys)
+            if (!Rewrite(fixture, path.empty() ? subkey : path + L"\\" + subkey)) return false;
+        return true;
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const kExactTextValues =
+    ::testing::AddGlobalTestEnvironment(new ExactTextValues);
+
+}  // namespace
+
 ProgramSession::ProgramSession(const std::wstring& tag, std::optional<WORD> showWindow) : dir_(tag) {
     const std::wstring exe = probe::ProgramPath();
-    if (exe.empty()) return;
-    app_ = probe::App::Launch(exe, dir_.path(), showWindow);
-    if (!app_) return;
+    if (exe.empty()) {
+        failure_ = "FT_EXE is not set";
+        return;
+    }
+    DWORD error = 0;
+    const auto start = std::chrono::steady_clock::now();
+    app_ = probe::App::Launch(exe, dir_.path(), showWindow, &error);
+    if (!app_) {
+        failure_ = Utf8(L"the program could not be started: error " + std::to_wstring(error) + L" (" +
+                        probe::ErrorText(error) + L"), program " + exe + L", working directory " +
+                        dir_.path().wstring() + (std::filesystem::is_directory(dir_.path()) ? L"" : L" (missing)"));
+        return;
+    }
     main_ = app_->WaitMainReady();
     if (main_) list_ = probe::ChildById(main_, kIdFileList);
+    if (list_) return;
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    const std::wstring after = L" " + std::to_wstring(waited.count()) + L" ms after its start";
+    if (const auto code = app_->ExitCode()) {
+        failure_ = Utf8(L"the program (pid " + std::to_wstring(app_->pid()) + L") ended" + after + L" with " +
+                        probe::DescribeExit(*code));
+    } else if (main_) {
+        failure_ = Utf8(L"the main window has no list (control id " + std::to_wstring(kIdFileList) + L")" + after);
+    } else {
+        failure_ = Utf8(L"no main window titled \"" + kTitlePrefix + L"...\" was shown" + after +
+                        L"; the program is still running");
+    }
+}
+
+::testing::AssertionResult ProgramSession::ready() const {
+    if (main_ && list_) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << failure_;
 }
 
 ProgramSession::~ProgramSession() {

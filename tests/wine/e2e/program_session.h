@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "registry/memory_registry.h"
 #include "ui/common/window_ids.h"
 #include "wine/probe/probe.h"
@@ -35,12 +37,13 @@ int ScreenDpi();
 class ProgramSession {
 public:
     // Starts the program (with `showWindow` in its STARTUPINFO, when given); `ready()` tells
-    // whether its main window came up with its title.
+    // whether its main window came up with its title, and when it did not, why: the start's
+    // error, or how the program ended, or how long it was waited for.
     explicit ProgramSession(const std::wstring& tag, std::optional<WORD> showWindow = std::nullopt);
     ~ProgramSession();
 
     bool started() const { return app_ != nullptr; }
-    bool ready() const { return main_ != nullptr && list_ != nullptr; }
+    ::testing::AssertionResult ready() const;
     probe::App& app() const { return *app_; }
     HWND main() const { return main_; }
     probe::RemoteListView list() const { return probe::RemoteListView(list_, app_->process()); }
@@ -69,6 +72,7 @@ private:
     std::unique_ptr<probe::App> app_;
     HWND main_ = nullptr;
     HWND list_ = nullptr;
+    std::string failure_;  // why the program is not ready
 };
 
 // A shown top-level window of `className` in the program, once it appears.
@@ -79,6 +83,10 @@ HWND FocusOf(HWND window);
 bool Above(HWND upper, HWND lower);
 // The text of the program's tooltip that is shown now; empty when none is.
 std::wstring ShownTooltipText(const probe::App& app);
+
+// The extension of the odd-values fixture's key of the registry's longest name, 255 characters
+// with its dot.
+inline const std::wstring kLongestExtension = L"ftoddlong" + std::wstring(245, L'x');
 
 // The fixture (tests/fixtures/e2e.reg) as the prefix holds it: registry values, so that the
 // tests say what the program must show without repeating the file's bytes.

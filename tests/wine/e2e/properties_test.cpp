@@ -250,5 +250,63 @@ TEST(Properties, WorkOnTheLastScannedTypeUntilARowIsPickedThenOnThePickedOne) {
         << "Text1 reads " << probe::TextOf(probe::ChildById(window, kIdPropText1));
 }
 
+// tests/fixtures/odd_values.reg and the generated large_values.reg: values that are not text,
+// or text of size 0, of an odd size or without its NUL, a 255-character key name, 500 verbs
+// and a 1 MB command line. Text types show as text, cut before any half character; the
+// other types show as nothing; nothing hangs and no character is invented.
+TEST(Properties, OddValuesShowAsTextOrNothingAndLargeTypesWhole) {
+    ProgramSession session(L"props-odd");
+    ASSERT_TRUE(session.ready());
+    const std::vector<VerbExpectation> oddVerbs = {{L"open", L"notepad.exe %1"}, {L"Print", L""}};
+    struct Odd {
+        std::wstring ext;
+        std::vector<std::wstring> boxes;  // Text1..Text5
+        std::vector<VerbExpectation> verbs;
+    };
+    const std::vector<Odd> cases = {
+        {L"ftoddbinary", {L".ftoddbinary", L"", L"", L"", L""}, {}},
+        {L"ftoddmulti", {L".ftoddmulti", L"", L"text/x-ftoddmulti", L"", L""}, {}},
+        {L"ftoddqword", {L".ftoddqword", L"FtOdd.Type", L"", L"shell32.dll,3", L""}, oddVerbs},
+        {L"ftoddnone", {L".ftoddnone", L"", L"", L"", L""}, {}},
+        {L"ftoddempty", {L".ftoddempty", L"", L"", L"", L""}, {}},
+        {L"ftoddodd", {L".ftoddodd", L"F", L"text/x-odd", L"", L""}, {}},
+        {L"ftoddnonul", {L".ftoddnonul", L"FtOdd.Type", L"text/x-nonul", L"shell32.dll,3", L""}, oddVerbs},
+        {kLongestExtension, {L"." + kLongestExtension, L"FtOdd.Type", L"", L"shell32.dll,3", L""}, oddVerbs},
+    };
+    HWND window = nullptr;
+    for (const Odd& odd : cases) {
+        SCOPED_TRACE(probe::Utf8(odd.ext));
+        ASSERT_TRUE(session.ClickRow(odd.ext)) << "no row";
+        window = RequestProperties(session);
+        ASSERT_NE(window, nullptr) << "no properties window";
+        ASSERT_TRUE(probe::WaitFor([&] { return probe::TextOf(probe::ChildById(window, kIdPropText1)) == L"." + odd.ext; },
+                                   probe::kShortWait));
+        auto shown = Read(session, window);
+        shown.boxes.resize(5);
+        EXPECT_EQ(shown.boxes, odd.boxes);
+        ExpectVerbs(shown, odd.verbs, L"an odd type");
+        const std::wstring typeName = TypeNameInList(session, odd.ext);
+        EXPECT_EQ(typeName.find(L'\0'), std::wstring::npos);
+        EXPECT_LE(typeName.size(), 79u);
+    }
+
+    ASSERT_TRUE(session.ClickRow(L"ftoddlarge"));
+    ASSERT_EQ(RequestProperties(session), window);
+    ASSERT_TRUE(probe::WaitFor([&] { return probe::TextOf(probe::ChildById(window, kIdPropText1)) == L".ftoddlarge"; },
+                               probe::kShortWait));
+    const auto shown = Read(session, window);
+    EXPECT_EQ(shown.boxes[1], L"FtOdd.Large");
+    EXPECT_EQ(shown.boxes[4], L"verb001");
+    ASSERT_EQ(shown.verbs.size(), 500u);
+    for (std::size_t i = 1; i < shown.verbs.size(); ++i) {
+        EXPECT_EQ(shown.verbs[i].text, L"Verb " + std::to_wstring(i + 1));
+        EXPECT_EQ(shown.verbs[i].sub, L"ftverb.exe " + std::to_wstring(i + 1) + L" \"%1\"");
+    }
+    // The 1 MB command line: the probe reads the first 1,023 characters of a row's text.
+    EXPECT_EQ(shown.verbs[0].text, L"Verb 1");
+    EXPECT_EQ(shown.verbs[0].sub, L"ftlong.exe " + std::wstring(1023 - 11, L'x'));
+    probe::Screenshot(window, L"properties-window-ftoddlarge");
+}
+
 }  // namespace
 }  // namespace e2e

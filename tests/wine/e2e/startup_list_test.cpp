@@ -36,9 +36,12 @@ TEST(StartupAndList, TitleCountsExtensionKeysAndListHoldsExactlyThem) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(listed, expected);
 
-    // The fixture's keys must be among them, or the comparison above proves little.
-    for (const wchar_t* ext : {L"ftalpha", L"ftnodefault", L"ftchinese", L"FtMixed", L"ftquote", L"ftbare"})
-        EXPECT_TRUE(std::binary_search(listed.begin(), listed.end(), ext)) << "missing row " << ext;
+    // The fixtures' keys must be among them, or the comparison above proves little: odd values
+    // and the longest key name are listed like any other.
+    for (const std::wstring ext : {L"ftalpha", L"ftnodefault", L"ftchinese", L"FtMixed", L"ftquote", L"ftbare",
+                                   L"ftoddbinary", L"ftoddmulti", L"ftoddqword", L"ftoddnone", L"ftoddempty",
+                                   L"ftoddodd", L"ftoddnonul", L"ftoddlarge", kLongestExtension.c_str()})
+        EXPECT_TRUE(std::binary_search(listed.begin(), listed.end(), ext)) << "missing row " << probe::Utf8(ext);
 
     EXPECT_EQ(session.list().HeaderTexts(), (std::vector<std::wstring>{L"文件后缀名", L"文件类型"}));
 }

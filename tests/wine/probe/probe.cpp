@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <fstream>
 
 namespace probe {
@@ -23,15 +24,6 @@ LRESULT Send(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool* ok = nullptr) {
     const LRESULT sent = SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_NORMAL, kSendTimeoutMs, &result);
     if (ok) *ok = sent != 0;
     return sent ? static_cast<LRESULT>(result) : 0;
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
 }
 
 void SendInputs(std::vector<INPUT> inputs) {
@@ -92,6 +84,15 @@ void Click(POINT screen, DWORD down, DWORD up, int times = 1) {
 }  // namespace
 
 // ---- environment -------------------------------------------------------------------------
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
 
 std::wstring Env(const wchar_t* name) {
     const DWORD n = GetEnvironmentVariableW(name, nullptr, 0);
@@ -244,8 +245,42 @@ std::optional<DWORD> RunAndWait(const std::wstring& commandLine, std::chrono::mi
     return result;
 }
 
+std::wstring ErrorText(DWORD code) {
+    // In English where the system has it, for whoever reads the test log.
+    wchar_t* text = nullptr;
+    DWORD length = 0;
+    for (const DWORD language : {static_cast<DWORD>(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)), DWORD{0}}) {
+        length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                nullptr, code, language, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        if (length) break;
+    }
+    std::wstring out = length && text ? std::wstring(text, length) : std::wstring();
+    if (text) LocalFree(text);
+    while (!out.empty() && (out.back() == L'\n' || out.back() == L'\r' || out.back() == L' ')) out.pop_back();
+    return out;
+}
+
+std::wstring DescribeExit(DWORD code) {
+    wchar_t hex[16];
+    std::swprintf(hex, 16, L"0x%08lX", static_cast<unsigned long>(code));
+    std::wstring out = L"exit code " + std::to_wstring(code) + L" (" + hex;
+    // Exception codes have both top bits set (severity "error"); a program that returns
+    // normally never uses them.
+    if ((code & 0xC0000000u) == 0xC0000000u) {
+        out += L", crashed";
+        switch (code) {
+        case EXCEPTION_ACCESS_VIOLATION: out += L": access violation"; break;
+        case EXCEPTION_STACK_OVERFLOW: out += L": stack overflow"; break;
+        case 0xC0000409u: out += L": stack buffer overrun or fail-fast"; break;
+        case 0xC0000374u: out += L": heap corruption"; break;
+        default: break;
+        }
+    }
+    return out + L")";
+}
+
 std::unique_ptr<App> App::Launch(const std::wstring& exe, const std::filesystem::path& workDir,
-                                 std::optional<WORD> showWindow) {
+                                 std::optional<WORD> showWindow, DWORD* error) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     if (showWindow) {
@@ -256,8 +291,10 @@ std::unique_ptr<App> App::Launch(const std::wstring& exe, const std::filesystem:
     std::wstring line = ft::QuoteArgument(exe);
     const std::wstring dir = workDir.wstring();
     if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        dir.empty() ? nullptr : dir.c_str(), &si, &pi))
+                        dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
+        if (error) *error = GetLastError();
         return nullptr;
+    }
     CloseHandle(pi.hThread);
     std::unique_ptr<App> app(new App());
     app->process_ = pi.hProcess;
@@ -271,6 +308,12 @@ App::~App() {
 }
 
 bool App::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+std::optional<DWORD> App::ExitCode() const {
+    DWORD code = 0;
+    if (Running() || !process_ || !GetExitCodeProcess(process_, &code)) return std::nullopt;
+    return code;
+}
 
 void App::Close() {
     if (!Running()) return;

@@ -23,6 +23,7 @@ inline constexpr std::chrono::milliseconds kShortWait = 20s;
 
 // ---- environment -------------------------------------------------------------------------
 
+std::string Utf8(const std::wstring& text);  // for test messages
 std::wstring Env(const wchar_t* name);  // empty when unset
 // A Unix path as Wine's DOS view of it (Z:\...); a path that already looks like a DOS path
 // is returned unchanged.
@@ -61,6 +62,12 @@ HWND ChildById(HWND parent, int id);
 RECT WindowRect(HWND hwnd);
 RECT ClientRectOnScreen(HWND hwnd);
 
+// The system's text for an error code, e.g. "%1 is not a valid Win32 application." (empty if none).
+std::wstring ErrorText(DWORD code);
+// How a process ended, for a test's message: its exit code, and the exception when the code
+// is one (a crash), e.g. "exit code 0xC0000005 (crashed: access violation)".
+std::wstring DescribeExit(DWORD code);
+
 // Runs a command line (hidden, no console window) and waits for it; the exit code, or
 // nothing when it could not be started or did not end in time.
 std::optional<DWORD> RunAndWait(const std::wstring& commandLine,
@@ -71,9 +78,10 @@ std::optional<DWORD> RunAndWait(const std::wstring& commandLine,
 class App {
 public:
     // `showWindow`: the show state handed over in STARTUPINFO, as a shortcut set to
-    // minimised or maximised does.
+    // minimised or maximised does. Null when the process could not be created; `error`
+    // then receives GetLastError's code.
     static std::unique_ptr<App> Launch(const std::wstring& exe, const std::filesystem::path& workDir,
-                                       std::optional<WORD> showWindow = std::nullopt);
+                                       std::optional<WORD> showWindow = std::nullopt, DWORD* error = nullptr);
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -81,6 +89,8 @@ public:
     DWORD pid() const { return pid_; }
     HANDLE process() const { return process_; }
     bool Running() const;
+    // The exit code once the process has ended.
+    std::optional<DWORD> ExitCode() const;
     void Close();
 
     HWND Find(const std::wstring& className) const;  // first top-level window of that class
