@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "catalogue/export_job.h"
-#include "catalogue/main_window_rules.h"
+#include "catalogue/scan_progress.h"
 
 namespace ft {
 

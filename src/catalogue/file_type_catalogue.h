@@ -10,6 +10,7 @@
 
 #include "catalogue/icon_stores.h"
 #include "catalogue/views.h"
+#include "platform/services.h"
 #include "registry/registry_reader.h"
 
 namespace ft {

@@ -7,18 +7,11 @@
 #include <span>
 #include <type_traits>
 
+#include "platform/dpi.h"
+
 namespace ft::ui {
 
-// The window's DPI: its own where the system tracks DPI per window, else that of its monitor
-// (Windows 8.1 and early 10), else the system DPI.
-UINT DpiOf(HWND hwnd);
-UINT SystemDpi();
-// The DPI of a monitor, or the system DPI where the system has none per monitor.
-UINT MonitorDpi(HMONITOR monitor);
-// The monitor under the middle of the window; the primary monitor for no window.
-HMONITOR MonitorUnder(HWND hwnd);
 int Px(int twips, UINT dpi);
-int SystemMetric(int index, UINT dpi);
 
 // The outer window size that gives a client area of the given size in twips.
 SIZE OuterSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, bool menu, UINT dpi);

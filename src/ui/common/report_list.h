@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/list_rules.h"
-#include "catalogue/main_window_rules.h"
+#include "ui/rules/list_rules.h"
+#include "ui/rules/main_window_rules.h"
 #include "ui/common/cell_tips.h"
 
 namespace ft::ui {

@@ -5,12 +5,12 @@
 #include <string>
 
 #include "catalogue/file_type_catalogue.h"
-#include "catalogue/main_window_rules.h"
+#include "ui/rules/main_window_rules.h"
 #include "icons/shell_icons.h"
 #include "registry/win32_registry.h"
 #include "ui/backup/backup_window.h"
 #include "ui/common/layout.h"
-#include "ui/common/platform_services.h"
+#include "platform/platform_services.h"
 #include "ui/common/report_list.h"
 #include "ui/common/window.h"
 #include "ui/properties/properties_window.h"

@@ -1,13 +1,13 @@
-#include "ui/common/platform_services.h"
+#include "platform/platform_services.h"
 
 #include <windows.h>
 
 #include <optional>
 #include <vector>
 
-#include "ui/common/tool_process.h"
+#include "platform/tool_process.h"
 
-namespace ft::ui {
+namespace ft {
 namespace {
 
 std::wstring FirstToken(const std::wstring& commandLine) {
@@ -97,4 +97,4 @@ std::wstring CurrentDirectory() {
     return std::wstring();
 }
 
-}  // namespace ft::ui
+}  // namespace ft

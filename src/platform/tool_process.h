@@ -8,9 +8,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "catalogue/views.h"
+#include "platform/services.h"
 
-namespace ft::ui {
+namespace ft {
 
 struct HandleCloser {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
@@ -35,4 +35,4 @@ private:
     std::optional<std::uint32_t> exitCode_;
 };
 
-}  // namespace ft::ui
+}  // namespace ft

@@ -1,10 +1,10 @@
-#include "ui/common/tool_process.h"
+#include "platform/tool_process.h"
 
 #include <algorithm>
 
-#include "ui/common/platform_services.h"
+#include "platform/platform_services.h"
 
-namespace ft::ui {
+namespace ft {
 namespace {
 
 // What is kept of the tool's output; more is read and dropped, so the tool never blocks.
@@ -93,4 +93,4 @@ std::wstring ToolProcess::Output() const {
     return text;
 }
 
-}  // namespace ft::ui
+}  // namespace ft

@@ -2,9 +2,9 @@
 // Process start, files and the working directory, over the Win32 API.
 #include <string>
 
-#include "catalogue/views.h"
+#include "platform/services.h"
 
-namespace ft::ui {
+namespace ft {
 
 class Win32ProcessLauncher : public ProcessLauncher {
 public:
@@ -26,4 +26,4 @@ SystemError SystemErrorOf(unsigned long code);
 // The working directory at whatever length it has.
 std::wstring CurrentDirectory();
 
-}  // namespace ft::ui
+}  // namespace ft
