@@ -1,8 +1,13 @@
-// Entry point: the main window is the start-up window; everything runs on this one thread.
+// Entry point and the one place where the back ends are chosen: the Win32 registry, the shell's
+// icons, the launcher and the file system, lent to the main window, which is the start-up
+// window. Everything runs on this one thread.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "icons/shell_icons.h"
+#include "platform/platform_services.h"
+#include "registry/win32_registry.h"
 #include "ui/common/window.h"
 #include "ui/main/main_window.h"
 
@@ -15,7 +20,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
 
     int exitCode = 0;
     {
-        ft::ui::MainWindow main(showCommand);
+        ft::Win32Registry registry;
+        ft::ShellIcons shellIcons;
+        ft::Win32ProcessLauncher launcher;
+        ft::Win32FileSystem files;
+        ft::ui::MainWindow main({registry, shellIcons, launcher, files}, showCommand);
         if (main.Create()) {
             main.Load();
             MSG msg;

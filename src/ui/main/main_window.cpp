@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "platform/platform_services.h"
 #include "ui/common/window_ids.h"
 #include "ui/res/resource.h"
 
@@ -24,7 +25,12 @@ const std::array<ReportList::Column, 2> kColumns{{
 
 }  // namespace
 
-MainWindow::MainWindow(int startupShowCommand) : startupShowCommand_(startupShowCommand) {}
+MainWindow::MainWindow(const Backends& backends, int startupShowCommand)
+    : registry_(backends.registry),
+      shellIcons_(backends.shellIcons),
+      launcher_(backends.launcher),
+      files_(backends.files),
+      startupShowCommand_(startupShowCommand) {}
 
 MainWindow::~MainWindow() {
     if (commands_) DestroyMenu(commands_);
