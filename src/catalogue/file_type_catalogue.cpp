@@ -84,12 +84,10 @@ void FileTypeCatalogue::ShowTypeProperties() {
     view.SetText(Box::Text1, extKey);
 
     std::wstring typeKey = extKey;
-    RegKey key = 0;
-    if (reader_.OpenKey(extKey, &key) == kRegSuccess) {
-        typeKey = reader_.ReadValueText(key, nullptr);
+    if (const auto key = reader_.Open(extKey)) {
+        typeKey = reader_.ReadValueText(key.get(), nullptr);
         view.SetText(Box::Text2, typeKey);
-        view.SetText(Box::Text3, reader_.ReadValueText(key, L"content type"));
-        reader_.CloseKey(key);
+        view.SetText(Box::Text3, reader_.ReadValueText(key.get(), L"content type"));
     } else {
         view.SetText(Box::Text2, L"");
         view.SetText(Box::Text3, L"");
@@ -103,11 +101,9 @@ void FileTypeCatalogue::ShowTypeProperties() {
                              static_cast<int>(std::lround(listWidth * 1.3)));
     view.ClearVerbs();
 
-    RegKey shellKey = 0;
-    if (reader_.OpenKey(typeKey + L"\\shell", &shellKey) == kRegSuccess) {
-        view.SetText(Box::Text5, reader_.ReadValueText(shellKey, nullptr));
-        ListVerbs(shellKey, typeKey);
-        reader_.CloseKey(shellKey);
+    if (const auto shellKey = reader_.Open(typeKey + L"\\shell")) {
+        view.SetText(Box::Text5, reader_.ReadValueText(shellKey.get(), nullptr));
+        ListVerbs(shellKey.get(), typeKey);
     } else {
         view.SetText(Box::Text5, L"");
     }

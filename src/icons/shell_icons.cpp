@@ -3,6 +3,8 @@
 #include <commoncontrols.h>
 #include <shellapi.h>
 
+#include "platform/dpi.h"
+
 namespace ft {
 namespace {
 
@@ -27,10 +29,7 @@ ShellIcons::ShellIcons() {
         ImageList_GetIconSize(systemLists_[i].list, &width, &height);
         systemLists_[i].size = width;
     }
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    SetDpi(dpi > 0 ? static_cast<UINT>(dpi) : 96u);
+    SetDpi(SystemDpi());
 }
 
 ShellIcons::~ShellIcons() {
@@ -98,7 +97,7 @@ void ShellIcons::Resize(PictureList& list, int size) const {
     else list.pictures = ImageList_Create(size, size, ILC_COLOR32, 64, 64);
 }
 
-HBITMAP ShellIcons::Snapshot(const PictureList& list, int systemIconIndex) {
+UniqueBitmap ShellIcons::Snapshot(const PictureList& list, int systemIconIndex) {
     // The icon drawn on the window colour, so the picture is opaque and looks the same
     // wherever it is shown. An index of -1 gives the bare background.
     BITMAPINFO info{};
@@ -109,47 +108,38 @@ HBITMAP ShellIcons::Snapshot(const PictureList& list, int systemIconIndex) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    if (!bitmap || !dc) {
-        if (bitmap) DeleteObject(bitmap);
-        if (dc) DeleteDC(dc);
-        return nullptr;
-    }
-    HGDIOBJ previous = SelectObject(dc, bitmap);
+    UniqueWindowDc screen = WindowDc(nullptr);
+    UniqueBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const UniqueMemoryDc dc(CreateCompatibleDC(screen.get()));
+    screen.reset();
+    if (!bitmap || !dc) return UniqueBitmap();
+    const UniqueSelection selection = Select(dc.get(), bitmap.get());
     RECT all{0, 0, list.size, list.size};
-    FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+    FillRect(dc.get(), &all, GetSysColorBrush(COLOR_WINDOW));
     if (systemIconIndex >= 0 && list.sourceSize == list.size) {
-        ImageList_Draw(list.source, systemIconIndex, dc, 0, 0, ILD_TRANSPARENT);
+        ImageList_Draw(list.source, systemIconIndex, dc.get(), 0, 0, ILD_TRANSPARENT);
     } else if (systemIconIndex >= 0) {
-        if (HICON icon = ImageList_GetIcon(list.source, systemIconIndex, ILD_TRANSPARENT)) {
-            DrawIconEx(dc, 0, 0, icon, list.size, list.size, 0, nullptr, DI_NORMAL);
-            DestroyIcon(icon);
+        if (const UniqueIcon icon{ImageList_GetIcon(list.source, systemIconIndex, ILD_TRANSPARENT)}) {
+            DrawIconEx(dc.get(), 0, 0, icon.get(), list.size, list.size, 0, nullptr, DI_NORMAL);
         }
     }
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    return bitmap;
+    return bitmap;  // handed on before the selection ends; it stays a valid bitmap
 }
 
 bool ShellIcons::Append(int systemIconIndex, int slot) {
-    HBITMAP smallBitmap = Snapshot(smallPictures_, systemIconIndex);
-    HBITMAP largeBitmap = Snapshot(largePictures_, systemIconIndex);
+    const UniqueBitmap smallBitmap = Snapshot(smallPictures_, systemIconIndex);
+    const UniqueBitmap largeBitmap = Snapshot(largePictures_, systemIconIndex);
     bool appended = false;
     if (smallBitmap && largeBitmap) {
         // Both lists grow together, so one slot names both pictures.
-        const int smallSlot = ImageList_Add(smallPictures_.pictures, smallBitmap, nullptr);
-        const int largeSlot = smallSlot == slot ? ImageList_Add(largePictures_.pictures, largeBitmap, nullptr) : -1;
+        const int smallSlot = ImageList_Add(smallPictures_.pictures, smallBitmap.get(), nullptr);
+        const int largeSlot = smallSlot == slot ? ImageList_Add(largePictures_.pictures, largeBitmap.get(), nullptr) : -1;
         appended = smallSlot == slot && largeSlot == slot;
         if (!appended) {
             Undo(smallPictures_.pictures, smallSlot);
             Undo(largePictures_.pictures, largeSlot);
         }
     }
-    if (smallBitmap) DeleteObject(smallBitmap);
-    if (largeBitmap) DeleteObject(largeBitmap);
     return appended;
 }
 

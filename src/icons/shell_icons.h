@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/views.h"
+#include "platform/unique_handle.h"
 
 namespace ft {
 
@@ -41,7 +42,7 @@ private:
         int sourceSize = 0;
     };
     void Resize(PictureList& list, int size) const;
-    static HBITMAP Snapshot(const PictureList& list, int systemIconIndex);
+    static UniqueBitmap Snapshot(const PictureList& list, int systemIconIndex);
     // Adds the icon's small and large picture as `slot` of both lists; false, with neither
     // list changed, when that slot cannot be filled.
     bool Append(int systemIconIndex, int slot);

@@ -2,6 +2,8 @@
 
 #include <shellscalingapi.h>
 
+#include "platform/unique_handle.h"
+
 namespace ft {
 namespace {
 
@@ -30,9 +32,7 @@ using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT
 UINT SystemDpi() {
     static const auto forSystem = User32Function<GetDpiForSystemFn>("GetDpiForSystem");
     if (forSystem) return forSystem();
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
+    const int dpi = GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY);
     return dpi > 0 ? static_cast<UINT>(dpi) : 96u;
 }
 

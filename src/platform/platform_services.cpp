@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/tool_process.h"
+#include "platform/unique_handle.h"
 
 namespace ft {
 namespace {
@@ -54,8 +55,8 @@ void Win32ProcessLauncher::Open(const std::wstring& commandLine) {
                         &process)) {
         return;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const UniqueHandle thread(process.hThread);
+    const UniqueHandle started(process.hProcess);
 }
 
 std::optional<SystemError> Win32FileSystem::Remove(const std::wstring& path) {

@@ -46,7 +46,7 @@ ToolStart ToolProcess::Start(const std::wstring& program, const std::wstring& co
                         &startup, &process)) {
         return Refused(GetLastError());
     }
-    CloseHandle(process.hThread);
+    const UniqueHandle thread(process.hThread);
     // Our copies of the tool's ends close here: a tool started later must not inherit them.
     ToolStart start;
     start.tool.reset(new ToolProcess(process.hProcess, reader.release()));

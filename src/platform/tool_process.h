@@ -5,17 +5,12 @@
 
 #include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "platform/services.h"
+#include "platform/unique_handle.h"
 
 namespace ft {
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
 class ToolProcess : public RunningTool {
 public:

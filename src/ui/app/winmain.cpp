@@ -7,13 +7,14 @@
 
 #include "icons/shell_icons.h"
 #include "platform/platform_services.h"
+#include "platform/unique_handle.h"
 #include "registry/win32_registry.h"
 #include "ui/common/window.h"
 #include "ui/main/main_window.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // The shell's file information and its hand-off of the web page expect COM on this thread.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const ft::UniqueComInit com = ft::InitializeCom(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES |
                                                         ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
@@ -32,6 +33,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
             exitCode = static_cast<int>(msg.wParam);
         }
     }
-    if (SUCCEEDED(com)) CoUninitialize();
     return exitCode;
 }

@@ -17,9 +17,7 @@ bool FaceInstalled(const wchar_t* face) {
     query.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(query.lfFaceName, face, LF_FACESIZE);
     bool found = false;
-    HDC dc = GetDC(nullptr);
-    EnumFontFamiliesExW(dc, &query, &FaceFound, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, dc);
+    EnumFontFamiliesExW(WindowDc(nullptr).get(), &query, &FaceFound, reinterpret_cast<LPARAM>(&found), 0);
     return found;
 }
 

@@ -3,11 +3,10 @@
 // lay out controls from small tables, so every window follows DPI changes the same way.
 #include <windows.h>
 
-#include <memory>
 #include <span>
-#include <type_traits>
 
 #include "platform/dpi.h"
+#include "platform/unique_handle.h"
 
 namespace ft::ui {
 
@@ -16,10 +15,7 @@ int Px(int twips, UINT dpi);
 // The outer window size that gives a client area of the given size in twips.
 SIZE OuterSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, bool menu, UINT dpi);
 
-struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-};
-using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+using FontHandle = UniqueFont;
 
 // The system's message font at the given DPI; it shows Simplified Chinese on a Chinese system.
 FontHandle CreateMessageFont(UINT dpi);

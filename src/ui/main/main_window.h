@@ -33,7 +33,6 @@ class MainWindow : public Window, public MainView, public FileListView {
 public:
     // `startupShowCommand`: the show state the program was started with (wWinMain's nCmdShow).
     MainWindow(const Backends& backends, int startupShowCommand);
-    ~MainWindow() override;
 
     // Builds the window hidden, with its list, and starts the one-shot scan timer.
     bool Create();
@@ -57,13 +56,15 @@ private:
     LRESULT OnNotify(const NMHDR& header);
     void OnContextMenu(HWND source, LPARAM position);
     void OnCommand(int id);
+    ClassIcons AppIcons() const { return ClassIcons{appIcon_.get(), appSmallIcon_.get()}; }
 
     Registry& registry_;
     ShellIcons& shellIcons_;
     ProcessLauncher& launcher_;
     FileSystem& files_;
-    ClassIcons appIcons_;
-    HMENU commands_ = nullptr;  // mnuOfCommands
+    UniqueIcon appIcon_;
+    UniqueIcon appSmallIcon_;
+    UniqueMenu commands_;  // mnuOfCommands
     UINT dpi_ = 96;
     FontHandle font_;
     ReportList list_;  // lvwFile, which keeps the sort state
