@@ -83,16 +83,11 @@ void FileTypeCatalogue::ShowTypeProperties() {
     const std::wstring extKey = L"." + sFileExt;
     view.SetText(Box::Text1, extKey);
 
-    std::wstring typeKey = extKey;
-    if (const auto key = reader_.Open(extKey)) {
-        typeKey = reader_.ReadValueText(key.get(), nullptr);
-        view.SetText(Box::Text2, typeKey);
-        view.SetText(Box::Text3, reader_.ReadValueText(key.get(), L"content type"));
-    } else {
-        view.SetText(Box::Text2, L"");
-        view.SetText(Box::Text3, L"");
-    }
-    if (typeKey.empty()) typeKey = extKey;
+    std::wstring keyValue;
+    std::wstring contentType;
+    const std::wstring typeKey = ReadTypeKey(extKey, &keyValue, &contentType);
+    view.SetText(Box::Text2, keyValue);
+    view.SetText(Box::Text3, contentType);
 
     view.SetText(Box::Text4, reader_.ReadDefaultValue(typeKey + L"\\DefaultIcon"));
 
@@ -128,10 +123,17 @@ void FileTypeCatalogue::ListVerbs(RegKey shellKey, const std::wstring& typeKey) 
     }
 }
 
-std::wstring FileTypeCatalogue::ReadTypeKey(const std::wstring& extKey) {
-    bool opened = false;
-    std::wstring value = reader_.ReadDefaultValue(extKey, &opened);
-    return opened ? value : extKey;
+std::wstring FileTypeCatalogue::ReadTypeKey(const std::wstring& extKey, std::wstring* keyValue,
+                                            std::wstring* contentType) {
+    std::wstring value;
+    if (const auto key = reader_.Open(extKey)) {
+        value = reader_.ReadValueText(key.get(), nullptr);
+        if (contentType) *contentType = reader_.ReadValueText(key.get(), L"content type");
+    } else if (contentType) {
+        contentType->clear();
+    }
+    if (keyValue) *keyValue = value;
+    return value.empty() ? extKey : value;
 }
 
 void FileTypeCatalogue::ExportTypeKeys() {
@@ -146,7 +148,7 @@ void FileTypeCatalogue::ExportTypeKeys() {
     job->RemoveOldFile(extRegPath);
     job->RemoveOldFile(typeRegPath);
     job->StartExport(extKey, extRegPath);
-    const bool secondExport = !typeKey.empty() && typeKey != extKey;
+    const bool secondExport = typeKey != extKey;
     if (secondExport) job->StartExport(typeKey, typeRegPath);
 
     services_.backup.SetPaths(extRegPath, secondExport ? typeRegPath : std::wstring());
