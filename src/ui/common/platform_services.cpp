@@ -50,6 +50,7 @@ void Win32ProcessLauncher::Open(const std::wstring& commandLine) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
+    // The editor inherits no handle: it may stay open for hours, and must hold no tool's pipe.
     if (!CreateProcessW(program->c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
         return;

@@ -1,6 +1,7 @@
 #include "ui/common/tool_process.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "ui/common/platform_services.h"
 
@@ -32,18 +33,36 @@ ToolStart ToolProcess::Start(const std::wstring& program, const std::wstring& co
     if (nul == INVALID_HANDLE_VALUE) return Refused(GetLastError());
     UniqueHandle input(nul);
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    startup.hStdInput = input.get();
-    startup.hStdOutput = writer.get();
-    startup.hStdError = writer.get();
+    // The tool inherits its two ends and nothing else the process holds at this moment (another
+    // tool's pipe, a handle some library made inheritable), each listed once.
+    HANDLE inherited[] = {input.get(), writer.get()};
+    SIZE_T listBytes = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &listBytes);
+    std::vector<std::byte> listMemory(listBytes);
+    const auto list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(listMemory.data());
+    if (!InitializeProcThreadAttributeList(list, 1, 0, &listBytes)) return Refused(GetLastError());
+    const std::unique_ptr<std::remove_pointer_t<LPPROC_THREAD_ATTRIBUTE_LIST>, decltype(&DeleteProcThreadAttributeList)>
+        listInUse(list, &DeleteProcThreadAttributeList);
+    if (!UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited, sizeof(inherited), nullptr,
+                                   nullptr)) {
+        return Refused(GetLastError());
+    }
+
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof(startup);
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.StartupInfo.wShowWindow = SW_HIDE;
+    startup.StartupInfo.hStdInput = input.get();
+    startup.StartupInfo.hStdOutput = writer.get();
+    startup.StartupInfo.hStdError = writer.get();
+    startup.lpAttributeList = list;
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &process)) {
+    // A handle list only takes effect with inheritance on.
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
+                        CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr, &startup.StartupInfo,
+                        &process)) {
         return Refused(GetLastError());
     }
     CloseHandle(process.hThread);

@@ -35,7 +35,7 @@ public:
     void SetCaption(const std::wstring& caption) override;
     void SetVisible(bool visible) override;
     void SetBusyPointer(bool busy) override;
-    void ProcessPendingMessages() override;
+    bool ProcessPendingMessages() override;
     void Repaint() override;
     void AddRow(const FileTypeRow& row) override;
 
