@@ -1,7 +1,5 @@
-// What a started tool inherits: the ends of its own pipes, and no other handle that happens to be
-// inheritable in the program at that moment, such as another tool's pipe.
-#include <windows.h>
-
+// What a started tool inherits: its own pipe ends, not whatever else is inheritable in the
+// program at that moment (another tool's pipe, a handle a library left inheritable).
 #include <gtest/gtest.h>
 
 #include "ui/common/platform_services.h"
@@ -12,18 +10,14 @@ namespace {
 
 TEST(StartedTools, InheritNoStrayHandleOfTheProgram) {
     SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
-    HANDLE reader = nullptr;
-    HANDLE writer = nullptr;
+    HANDLE reader = nullptr, writer = nullptr;
     ASSERT_TRUE(CreatePipe(&reader, &writer, &inheritable, 0));
     const UniqueHandle readEnd(reader);
-    UniqueHandle writeEnd(writer);
     // A tool that keeps running: it fills its output pipe, which nothing reads until it is polled.
-    ToolStart tool = Win32ProcessLauncher().StartTool(L"reg.exe query HKLM /s");
+    const ToolStart tool = Win32ProcessLauncher().StartTool(L"reg.exe query HKLM /s");
+    CloseHandle(writer);
     ASSERT_TRUE(tool.tool) << tool.error.code;
-
-    writeEnd.reset();
-    DWORD available = 0;
-    // With no write end left anywhere the pipe is broken.
+    DWORD available = 0;  // with no write end left anywhere, the pipe is broken
     EXPECT_FALSE(PeekNamedPipe(reader, nullptr, 0, nullptr, &available, nullptr)) << "the tool holds the pipe";
     EXPECT_FALSE(tool.tool->Poll().has_value()) << "the tool ended too soon to show anything";
 }
