@@ -46,24 +46,53 @@ std::wstring Explained(const SystemError& error) {
 
 }  // namespace
 
-void ExportJob::RemoveOldFile(const std::wstring& path) {
-    if (const auto error = files_.Remove(path)) {
-        removeFailures_.push_back(L"无法删除旧文件 " + FileName(path) + L"：" + Explained(*error));
+void ExportJob::Follow(ExportJob& older) {
+    older.waitingSteps_.clear();
+    older.Poll();  // lets go of the runs that have ended
+    for (auto& tool : older.olderRuns_) olderRuns_.push_back(std::move(tool));
+    older.olderRuns_.clear();
+    for (Run& run : older.runs_) {
+        if (run.tool) olderRuns_.push_back(std::move(run.tool));
     }
 }
 
-void ExportJob::StartExport(const std::wstring& key, const std::wstring& path) {
-    ToolStart start = launcher_.StartTool(RegExportCommandLine(key, path));
-    Run run{key, path, std::move(start.tool)};
-    if (!run.tool) {
-        run.noSystemFolder = start.noSystemFolder;
-        if (!start.noSystemFolder) run.startError = start.error;
+void ExportJob::WhenOlderRunsEnded(std::function<void()> step) {
+    if (olderRuns_.empty()) {
+        step();
+    } else {
+        waitingSteps_.push_back(std::move(step));
     }
-    runs_.push_back(std::move(run));
+}
+
+void ExportJob::RemoveOldFile(const std::wstring& path) {
+    WhenOlderRunsEnded([this, path] {
+        if (const auto error = files_.Remove(path)) {
+            removeFailures_.push_back(L"无法删除旧文件 " + FileName(path) + L"：" + Explained(*error));
+        }
+    });
+}
+
+void ExportJob::StartExport(const std::wstring& key, const std::wstring& path) {
+    WhenOlderRunsEnded([this, key, path] {
+        ToolStart start = launcher_.StartTool(RegExportCommandLine(key, path));
+        Run run{key, path, std::move(start.tool)};
+        if (!run.tool) {
+            run.noSystemFolder = start.noSystemFolder;
+            if (!start.noSystemFolder) run.startError = start.error;
+        }
+        runs_.push_back(std::move(run));
+    });
 }
 
 bool ExportJob::Poll() {
     bool changed = false;
+    if (!olderRuns_.empty()) {
+        std::erase_if(olderRuns_, [](const auto& tool) { return tool->Poll().has_value(); });
+        if (!olderRuns_.empty()) return false;
+        for (const auto& step : waitingSteps_) step();
+        waitingSteps_.clear();
+        changed = true;
+    }
     for (Run& run : runs_) {
         if (!run.tool) continue;
         const auto exitCode = run.tool->Poll();
@@ -78,7 +107,8 @@ bool ExportJob::Poll() {
 }
 
 bool ExportJob::Running() const {
-    return std::any_of(runs_.begin(), runs_.end(), [](const Run& run) { return run.tool != nullptr; });
+    return !olderRuns_.empty() ||
+           std::any_of(runs_.begin(), runs_.end(), [](const Run& run) { return run.tool != nullptr; });
 }
 
 bool ExportJob::Failed() const {

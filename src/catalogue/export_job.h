@@ -3,6 +3,7 @@
 // registry tool it started. The result window polls the job from its own message loop until
 // every run has ended, and shows the job's status line.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,13 +20,20 @@ class ExportJob {
 public:
     ExportJob(ProcessLauncher& launcher, FileSystem& files) : launcher_(launcher), files_(files) {}
 
+    // Takes over the runs of an older export that are still going; call it before the steps
+    // below. Until those runs have ended this job deletes and starts nothing, since an older run
+    // could write a file again after its deletion and pass it off as this job's. Whatever the
+    // older job had not begun yet is dropped: this one replaces it.
+    void Follow(ExportJob& older);
+
     // Deletes an old export file; a failure is kept for the report and the export goes ahead.
     void RemoveOldFile(const std::wstring& path);
     // Starts the export of the HKEY_CLASSES_ROOT key `key` into `path`, without waiting.
     void StartExport(const std::wstring& key, const std::wstring& path);
 
     // Takes in what the tools did since the last call, without waiting; true when the status
-    // line may have changed. A run that has ended is released at once.
+    // line may have changed. A run that has ended is released at once. Once the older runs
+    // have ended, the deletions and starts that waited for them happen here.
     bool Poll();
     bool Running() const;
     bool Failed() const;
@@ -44,9 +52,13 @@ private:
         bool fileMissing = false;
     };
     static std::optional<std::wstring> FailureOf(const Run& run);
+    // Runs `step` now, or once the older runs have ended.
+    void WhenOlderRunsEnded(std::function<void()> step);
 
     ProcessLauncher& launcher_;
     FileSystem& files_;
+    std::vector<std::unique_ptr<RunningTool>> olderRuns_;
+    std::vector<std::function<void()>> waitingSteps_;
     std::vector<std::wstring> removeFailures_;
     std::vector<Run> runs_;
 };

@@ -25,8 +25,8 @@ void FileTypeCatalogue::Scan() {
     MainView& main = services_.mainView;
     main.SetBusyPointer(true);
     services_.progress.SetBarValue(0);
-    main.ProcessPendingMessages();
-    for (;;) {
+    bool ending = !main.ProcessPendingMessages();
+    while (!ending) {
         if (reader_.EnumKey(kClassesRoot, lKeyIndex) != kRegSuccess) break;
         if (reader_.sKeyName[0] == L'.') {
             // A row that cannot be built is skipped: the scan must reach its end, or the main
@@ -35,8 +35,15 @@ void FileTypeCatalogue::Scan() {
                 AddFileType();
             } catch (const std::exception&) {
             }
+            ending = !main.ProcessPendingMessages();
         }
         ++lKeyIndex;
+    }
+    if (ending) {
+        // The window is gone or the program is quitting: there is no one left to show the list.
+        services_.progress.Close();
+        main.SetBusyPointer(false);
+        return;
     }
     sCaption = CountCaption(lTypeCount);
     main.SetCaption(sCaption);
@@ -61,7 +68,6 @@ void FileTypeCatalogue::AddFileType() {
     if (info.ok) icons_.Store(sImageKey, info.iconIndex);
 
     services_.fileList.AddRow(FileTypeRow{sFileExt, sTypeName, icons_.Lookup(sImageKey)});
-    services_.mainView.ProcessPendingMessages();
 }
 
 void FileTypeCatalogue::SelectRow(const std::wstring& extension, const std::wstring& typeName) {
@@ -144,7 +150,9 @@ void FileTypeCatalogue::ExportTypeKeys() {
     const std::wstring typeRegPath = sCurDir + L"\\" + stem + L"#2.reg";
 
     // The window is filled at once; the job reports what became of the exports as they end.
-    auto job = std::make_unique<ExportJob>(services_.launcher, services_.files);
+    auto job = std::make_shared<ExportJob>(services_.launcher, services_.files);
+    if (lastExport_) job->Follow(*lastExport_);
+    lastExport_ = job;
     job->RemoveOldFile(extRegPath);
     job->RemoveOldFile(typeRegPath);
     job->StartExport(extKey, extRegPath);
@@ -152,7 +160,7 @@ void FileTypeCatalogue::ExportTypeKeys() {
     if (secondExport) job->StartExport(typeKey, typeRegPath);
 
     services_.backup.SetPaths(extRegPath, secondExport ? typeRegPath : std::wstring());
-    services_.backup.Watch(std::move(job));
+    services_.backup.Watch(job);
     services_.backup.Show();
     services_.mainView.Repaint();
 }

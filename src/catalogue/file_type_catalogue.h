@@ -5,6 +5,7 @@
 // stays hidden (so its menu is out of reach) until the scan has ended, and each command runs
 // to its end without yielding.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -73,6 +74,8 @@ private:
     RegistryReader reader_;
     IconStores icons_;
     bool scanned_ = false;
+    // The latest export, kept beyond its result window: a newer one must wait for its runs.
+    std::shared_ptr<ExportJob> lastExport_;
 };
 
 // A file name made of the upper-cased extension: characters that Windows does not allow in a

@@ -59,7 +59,9 @@ public:
     virtual void SetCaption(const std::wstring& caption) = 0;
     virtual void SetVisible(bool visible) = 0;
     virtual void SetBusyPointer(bool busy) = 0;  // arrow with hourglass while true
-    virtual void ProcessPendingMessages() = 0;  // let pending window messages run
+    // Lets pending window messages run. False once the program is ending: its window is gone
+    // or it has been asked to quit.
+    virtual bool ProcessPendingMessages() = 0;
     virtual void Repaint() = 0;
 };
 
@@ -85,8 +87,8 @@ public:
     virtual ~BackupView() = default;
     virtual void SetPaths(const std::wstring& extRegPath, const std::wstring& typeRegPath) = 0;
     // Shows the job's status and keeps it current until every tool of the job has ended. A newer
-    // job replaces the one watched so far, which is released unwatched.
-    virtual void Watch(std::unique_ptr<ExportJob> job) = 0;
+    // job replaces the one watched so far.
+    virtual void Watch(std::shared_ptr<ExportJob> job) = 0;
     virtual void Show() = 0;
 };
 

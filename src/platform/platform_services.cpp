@@ -47,7 +47,9 @@ void Win32ProcessLauncher::Open(const std::wstring& commandLine) {
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
-    StartProcess(*program, commandLine, startup, false, 0);  // nothing is watched: its handles close at once
+    // The editor inherits no handle: it may stay open for hours, and must hold no tool's pipe.
+    // Nothing is watched: its handles close at once.
+    StartProcess(*program, commandLine, startup, false, 0);
 }
 
 StartedProcess StartProcess(const std::wstring& program, const std::wstring& commandLine, STARTUPINFOW& startup,

@@ -1,6 +1,10 @@
 #include "platform/tool_process.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <type_traits>
+#include <vector>
 
 #include "platform/platform_services.h"
 
@@ -32,14 +36,32 @@ ToolStart ToolProcess::Start(const std::wstring& program, const std::wstring& co
     if (nul == INVALID_HANDLE_VALUE) return Refused(GetLastError());
     UniqueHandle input(nul);
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    startup.hStdInput = input.get();
-    startup.hStdOutput = writer.get();
-    startup.hStdError = writer.get();
-    StartedProcess started = StartProcess(program, commandLine, startup, true, CREATE_NO_WINDOW);
+    // The tool inherits its two ends and nothing else the process holds at this moment (another
+    // tool's pipe, a handle some library made inheritable), each listed once.
+    HANDLE inherited[] = {input.get(), writer.get()};
+    SIZE_T listBytes = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &listBytes);
+    std::vector<std::byte> listMemory(listBytes);
+    const auto list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(listMemory.data());
+    if (!InitializeProcThreadAttributeList(list, 1, 0, &listBytes)) return Refused(GetLastError());
+    const std::unique_ptr<std::remove_pointer_t<LPPROC_THREAD_ATTRIBUTE_LIST>, decltype(&DeleteProcThreadAttributeList)>
+        listInUse(list, &DeleteProcThreadAttributeList);
+    if (!UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited, sizeof(inherited), nullptr,
+                                   nullptr)) {
+        return Refused(GetLastError());
+    }
+
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof(startup);
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.StartupInfo.wShowWindow = SW_HIDE;
+    startup.StartupInfo.hStdInput = input.get();
+    startup.StartupInfo.hStdOutput = writer.get();
+    startup.StartupInfo.hStdError = writer.get();
+    startup.lpAttributeList = list;
+    // A handle list only takes effect with inheritance on.
+    StartedProcess started =
+        StartProcess(program, commandLine, startup.StartupInfo, true, CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT);
     if (!started.process) return Refused(started.error);
     // Our copies of the tool's ends close here: a tool started later must not inherit them.
     ToolStart start;

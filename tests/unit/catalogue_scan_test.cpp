@@ -276,6 +276,17 @@ TEST(CatalogueScan, ARowThatThrowsIsSkippedAndTheScanStillShowsTheMainWindow) {
     EXPECT_GE(rig.log.IndexOf(L"progress.close"), 0);
 }
 
+TEST(CatalogueScan, StopsAtTheNextRowWhenTheWindowIsGoneOrTheProgramQuits) {
+    CatalogueRig rig;
+    for (const wchar_t* key : {L".a", L".b", L"c", L".d"}) rig.registry.CreateKey(key);
+    rig.main.onYield = [&] { rig.main.ending = rig.list.rows.size() == 1; };
+    rig.catalogue.Scan();
+    EXPECT_EQ(Extensions(rig.list), std::vector<std::wstring>{L"a"});
+    EXPECT_EQ(rig.changing.calls, std::vector<std::wstring>{L"enum  #0"}) << "the scan walked on";
+    EXPECT_EQ(rig.log.IndexOf(L"main.visible 1"), -1);
+    EXPECT_EQ(rig.log.All().back(), L"main.busy 0");
+}
+
 TEST(CatalogueScan, RunsOnlyOnce) {
     CatalogueRig rig;
     rig.registry.CreateKey(L".a");

@@ -84,14 +84,16 @@ struct FakeMainView : MainView {
     }
     void SetVisible(bool visible) override { log.Add(visible ? L"main.visible 1" : L"main.visible 0"); }
     void SetBusyPointer(bool busy) override { log.Add(busy ? L"main.busy 1" : L"main.busy 0"); }
-    void ProcessPendingMessages() override {
+    bool ProcessPendingMessages() override {
         log.Add(L"main.yield");
         if (onYield) onYield();
+        return !ending;
     }
     void Repaint() override { log.Add(L"main.repaint"); }
     EventLog& log;
     std::wstring caption;
     std::function<void()> onYield;  // what other handlers (or programs) do while the scan yields
+    bool ending = false;            // the window is gone or the program was asked to quit
 };
 
 struct FakeFileList : FileListView {
@@ -159,7 +161,7 @@ struct FakeBackup : BackupView {
         typePath = type;
         log.Add(L"backup.paths " + ext + L"|" + type);
     }
-    void Watch(std::unique_ptr<ExportJob> watched) override {
+    void Watch(std::shared_ptr<ExportJob> watched) override {
         job = std::move(watched);
         log.Add(L"backup.watch");
     }
@@ -172,7 +174,7 @@ struct FakeBackup : BackupView {
     EventLog& log;
     std::wstring extPath = L"<unset>";
     std::wstring typePath = L"<unset>";
-    std::unique_ptr<ExportJob> job;
+    std::shared_ptr<ExportJob> job;
 };
 
 // A tool run the test ends when it likes; it notes when the program lets go of it.

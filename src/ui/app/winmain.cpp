@@ -19,7 +19,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
                                                         ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    int exitCode = 0;
+    int exitCode = 1;  // unless the main window comes up and the message loop ends normally
     {
         ft::Win32Registry registry;
         ft::ShellIcons shellIcons;

@@ -63,9 +63,9 @@ void BackupWindow::SetPaths(const std::wstring& extRegPath, const std::wstring& 
     SetPathShowingItsEnd(GetDlgItem(Handle(), kIdBackupText2), typeRegPath);
 }
 
-void BackupWindow::Watch(std::unique_ptr<ExportJob> job) {
+void BackupWindow::Watch(std::shared_ptr<ExportJob> job) {
     EnsureBuilt();
-    // An older job still running is released here, so its ending can never overwrite this one.
+    // The older job is no longer shown, so its ending can never overwrite this one.
     job_ = std::move(job);
     if (!Handle() || !job_) return;
     job_->Poll();
@@ -118,7 +118,7 @@ void BackupWindow::FitStatus() {
 
 void BackupWindow::OnDestroyed() {
     OwnedWindow::OnDestroyed();
-    job_.reset();  // stops the watching; the tools' handles close with it
+    job_.reset();  // stops the watching
 }
 
 void BackupWindow::OpenInEditor(int boxId) {

@@ -16,7 +16,7 @@ public:
     BackupWindow(HWND owner, ClassIcons icons, ProcessLauncher& launcher);
 
     void SetPaths(const std::wstring& extRegPath, const std::wstring& typeRegPath) override;
-    void Watch(std::unique_ptr<ExportJob> job) override;
+    void Watch(std::shared_ptr<ExportJob> job) override;
     void Show() override { ShowOwned(); }
 
 protected:
@@ -32,7 +32,7 @@ private:
     void FitStatus();
 
     ProcessLauncher& launcher_;
-    std::unique_ptr<ExportJob> job_;  // the export whose status the window shows
+    std::shared_ptr<ExportJob> job_;  // the export whose status the window shows
 };
 
 }  // namespace ft::ui

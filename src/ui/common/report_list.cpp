@@ -96,6 +96,11 @@ void ReportList::Create(HWND parent, int id, DWORD extraStyle, std::span<const C
     SetWindowSubclass(list_, &ReportList::ListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
+ReportList::~ReportList() {
+    // A control that outlives this object must no longer call into it.
+    if (list_) RemoveWindowSubclass(list_, &ReportList::ListProc, kSubclassId);
+}
+
 void ReportList::SetColumnWidth(const wchar_t* key, int width) {
     for (std::size_t i = 0; i < columnKeys_.size(); ++i) {
         if (columnKeys_[i] == key) ListView_SetColumnWidth(list_, static_cast<int>(i), width);
@@ -217,7 +222,10 @@ std::optional<LRESULT> ReportList::OnListMessage(UINT message, WPARAM wParam, LP
 
 LRESULT CALLBACK ReportList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                       DWORD_PTR self) {
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &ReportList::ListProc, kSubclassId);
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &ReportList::ListProc, kSubclassId);
+        reinterpret_cast<ReportList*>(self)->list_ = nullptr;
+    }
     try {
         if (const auto handled = reinterpret_cast<ReportList*>(self)->OnListMessage(message, wParam, lParam)) {
             return *handled;

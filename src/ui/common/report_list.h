@@ -26,6 +26,7 @@ public:
     };
 
     ReportList() = default;
+    ~ReportList();
     ReportList(const ReportList&) = delete;
     ReportList& operator=(const ReportList&) = delete;
 

@@ -13,6 +13,8 @@ void SetBusyPointer(bool busy) {
 }
 
 Window::~Window() {
+    // The derived parts are gone by now: the window is unbound first so that nothing reaches
+    // them. A window with parts that must see its end destroys it in its own destructor.
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
@@ -106,15 +108,16 @@ void FollowColorChange(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
-void YieldToWindowSystem() {
+bool YieldToWindowSystem() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
+            return false;
         }
         DispatchWithDialogKeys(msg);
     }
+    return true;
 }
 
 }  // namespace ft::ui

@@ -57,8 +57,8 @@ void PressFocusedButtonOnEnter(HWND window, WPARAM commandWParam);
 void FollowColorChange(HWND window);
 
 // Lets pending window messages run, like a message loop turn, without blocking. A quit
-// request that arrives meanwhile is posted again for the main loop.
-void YieldToWindowSystem();
+// request that arrives meanwhile is posted again for the main loop, and ends the turn: false.
+bool YieldToWindowSystem();
 // One message through the keyboard handling of the windows that use dialog keys.
 void DispatchWithDialogKeys(MSG& msg);
 

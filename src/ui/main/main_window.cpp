@@ -32,6 +32,12 @@ MainWindow::MainWindow(const Backends& backends, int startupShowCommand)
       files_(backends.files),
       startupShowCommand_(startupShowCommand) {}
 
+MainWindow::~MainWindow() {
+    // While every member still lives: the list's handling and the owned windows' handlers run
+    // as the windows go.
+    if (Handle()) DestroyWindow(Handle());
+}
+
 bool MainWindow::Create() {
     // Each size is picked from the resource rather than scaled from the other.
     LoadIconMetric(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), LIM_LARGE, appIcon_.put());
@@ -94,7 +100,7 @@ void MainWindow::SetVisible(bool visible) {
 
 void MainWindow::SetBusyPointer(bool busy) { ui::SetBusyPointer(busy); }
 
-void MainWindow::ProcessPendingMessages() { YieldToWindowSystem(); }
+bool MainWindow::ProcessPendingMessages() { return YieldToWindowSystem() && Handle() != nullptr; }
 
 void MainWindow::Repaint() { RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); }
 
@@ -171,8 +177,9 @@ void MainWindow::OnContextMenu(HWND source, LPARAM position) {
     if (source != list_.Handle() && source != ListView_GetHeader(list_.Handle())) return;
     SetFocus(list_.Handle());
     POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
-    if (position == -1) {
-        // From the keyboard: below the focused row, or at the list's corner when there is none.
+    if (at.x == -1 && at.y == -1) {
+        // From the keyboard (both coordinates -1, which on 64-bit Windows the whole LPARAM need
+        // not be): below the focused row, or at the list's corner when there is none.
         RECT row{};
         const int focused = ListView_GetNextItem(list_.Handle(), -1, LVNI_FOCUSED);
         at = POINT{0, 0};
@@ -230,6 +237,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SYSCOLORCHANGE:
         FollowColorChange(Handle());
+        return 0;
+    case WM_ENDSESSION:
+        // The session ends, or the restart manager needs the program gone (ENDSESSION_CLOSEAPP,
+        // where the session goes on): end now, the scan with it.
+        if (wParam) DestroyWindow(Handle());
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);

@@ -33,6 +33,7 @@ class MainWindow : public Window, public MainView, public FileListView {
 public:
     // `startupShowCommand`: the show state the program was started with (wWinMain's nCmdShow).
     MainWindow(const Backends& backends, int startupShowCommand);
+    ~MainWindow() override;
 
     // Builds the window hidden, with its list, and starts the one-shot scan timer.
     bool Create();
@@ -42,7 +43,7 @@ public:
     void SetCaption(const std::wstring& caption) override;
     void SetVisible(bool visible) override;
     void SetBusyPointer(bool busy) override;
-    void ProcessPendingMessages() override;
+    bool ProcessPendingMessages() override;
     void Repaint() override;
     void AddRow(const FileTypeRow& row) override;
 

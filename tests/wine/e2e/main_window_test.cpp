@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwctype>
 
 #include "program_session.h"
@@ -269,12 +270,25 @@ TEST(MainWindow, RightButtonReleaseOverTheListOpensTheCommandMenu) {
     ExpectTheCommandMenu(session, blankMenu, "a right click below the last row");
 }
 
-TEST(MainWindow, MenuKeyAndShiftF10OpenTheSameMenu) {
+TEST(MainWindow, MenuKeyAndShiftF10OpenTheSameMenuUnderTheRow) {
     ProgramSession session(L"menu-keys");
     ASSERT_TRUE(session.ready());
     ASSERT_TRUE(session.ClickRow(L"ftalpha"));
-    ExpectTheCommandMenu(session, session.OpenMenuWithKeyboard(false), "the context-menu key");
-    ExpectTheCommandMenu(session, session.OpenMenuWithKeyboard(true), "Shift+F10");
+    const auto row = session.list().ItemRectOnScreen(session.list().Selected());
+    ASSERT_TRUE(row.has_value());
+    const auto expectUnderTheRow = [&](HWND menu, const char* how) {
+        const RECT at = menu ? probe::WindowRect(menu) : RECT{};
+        EXPECT_TRUE(std::abs(at.left - row->left) <= 3 && std::abs(at.top - row->bottom) <= 3)
+            << how << ": the menu opens at " << at.left << "," << at.top << ", not under the row";
+        ExpectTheCommandMenu(session, menu, how);
+    };
+    expectUnderTheRow(session.OpenMenuWithKeyboard(false), "the context-menu key");
+    expectUnderTheRow(session.OpenMenuWithKeyboard(true), "Shift+F10");
+    // 64-bit Windows may send both coordinates -1 with the upper half of the LPARAM clear.
+    PostMessageW(session.main(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(session.list().hwnd()), MAKELPARAM(-1, -1));
+    HWND menu = nullptr;
+    probe::WaitFor([&] { return (menu = session.app().PopupMenu()) != nullptr; }, probe::kShortWait);
+    expectUnderTheRow(menu, "WM_CONTEXTMENU with MAKELPARAM(-1, -1)");
 }
 
 }  // namespace
