@@ -3,6 +3,8 @@
 #include <commoncontrols.h>
 #include <shellapi.h>
 
+#include "catalogue/row_timing.h"
+
 namespace ft {
 namespace {
 
@@ -135,10 +137,16 @@ HBITMAP ShellIcons::Snapshot(const PictureList& list, int systemIconIndex) {
 }
 
 bool ShellIcons::Append(int systemIconIndex, int slot) {
-    HBITMAP smallBitmap = Snapshot(smallPictures_, systemIconIndex);
-    HBITMAP largeBitmap = Snapshot(largePictures_, systemIconIndex);
+    HBITMAP smallBitmap = nullptr;
+    HBITMAP largeBitmap = nullptr;
+    {
+        const row_timing::Span capture(row_timing::Step::Capture);
+        smallBitmap = Snapshot(smallPictures_, systemIconIndex);
+        largeBitmap = Snapshot(largePictures_, systemIconIndex);
+    }
     bool appended = false;
     if (smallBitmap && largeBitmap) {
+        const row_timing::Span add(row_timing::Step::StoreAdd);
         // Both lists grow together, so one slot names both pictures.
         const int smallSlot = ImageList_Add(smallPictures_.pictures, smallBitmap, nullptr);
         const int largeSlot = smallSlot == slot ? ImageList_Add(largePictures_.pictures, largeBitmap, nullptr) : -1;
