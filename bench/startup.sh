@@ -69,6 +69,7 @@ ft_bulk_reg "$type_keys" 0 "$small_others" $((large_others - small_others)) "$sm
 
 ft_new_prefix "$prefix" || ft_die "no prefix"
 ft_xvfb_start "$work" || ft_die "no Xvfb"
+taskset -pc "$cpu" "$FT_XVFB_PID" >/dev/null # the display server works for every window call too
 ft_wine_env "$prefix"
 taskset -c "$cpu" wineserver -p
 taskset -c "$cpu" wine cmd /c exit 0 >/dev/null 2>&1 # start the prefix's services before timing anything
@@ -87,13 +88,15 @@ export LAUNCH_TIMER_MARK=$w_mark
 # field NAME LINE: the value of NAME=... in a key=value line.
 field() { sed -n "s/.*\\b$1=\\([0-9.-]*\\).*/\\1/p" <<<"$2"; }
 
-# rss_mb EXE_NAME: VmRSS in MB of the Wine process of this prefix running EXE_NAME.
+# rss_mb EXE_NAME: VmRSS in MB of the Wine process of this prefix running EXE_NAME (its
+# command line's first word; launch_timer's names it later).
 rss_mb() {
-  local status pid
+  local status pid program
   for status in /proc/[0-9]*/status; do
     pid=${status%/status}
     pid=${pid#/proc/}
-    tr '\0' '\n' <"/proc/$pid/cmdline" 2>/dev/null | grep -qiF "$1" || continue
+    program=$(tr '\0' '\n' <"/proc/$pid/cmdline" 2>/dev/null | head -1)
+    [[ ${program,,} == *"\\${1,,}" ]] || continue
     tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" || continue
     awk '/^VmRSS:/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/status" 2>/dev/null && return 0
   done
