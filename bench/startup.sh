@@ -95,9 +95,9 @@ rss_mb() {
   for status in /proc/[0-9]*/status; do
     pid=${status%/status}
     pid=${pid#/proc/}
-    program=$(tr '\0' '\n' <"/proc/$pid/cmdline" 2>/dev/null | head -1)
+    program=$(tr '\0' '\n' 2>/dev/null <"/proc/$pid/cmdline" | head -1)
     [[ ${program,,} == *"\\${1,,}" ]] || continue
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" || continue
+    tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$prefix" || continue
     awk '/^VmRSS:/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/status" 2>/dev/null && return 0
   done
   echo "n/a"

@@ -40,8 +40,10 @@ ShellIcons::~ShellIcons() {
     for (const SystemList& system : systemLists_) {
         if (system.list) reinterpret_cast<IImageList*>(system.list)->Release();
     }
-    if (smallPictures_.pictures) ImageList_Destroy(smallPictures_.pictures);
-    if (largePictures_.pictures) ImageList_Destroy(largePictures_.pictures);
+    for (PictureList* list : {&smallPictures_, &largePictures_}) {
+        FreeSurface(*list);
+        if (list->pictures) ImageList_Destroy(list->pictures);
+    }
 }
 
 ShellTypeInfo ShellIcons::Query(const std::wstring& fileName) {
@@ -98,66 +100,68 @@ void ShellIcons::Resize(PictureList& list, int size) const {
     // Changing the size empties the list but keeps its handle, which the list view holds.
     if (list.pictures) ImageList_SetIconSize(list.pictures, size, size);
     else list.pictures = ImageList_Create(size, size, ILC_COLOR32, 64, 64);
-}
 
-HBITMAP ShellIcons::Snapshot(const PictureList& list, int systemIconIndex) {
-    // The icon drawn on the window colour, so the picture is opaque and looks the same
-    // wherever it is shown. An index of -1 gives the bare background.
+    FreeSurface(list);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = list.size;
-    info.bmiHeader.biHeight = -list.size;
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(screen);
+    list.surface = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    list.surfaceDc = CreateCompatibleDC(screen);
     ReleaseDC(nullptr, screen);
-    if (!bitmap || !dc) {
-        if (bitmap) DeleteObject(bitmap);
-        if (dc) DeleteDC(dc);
-        return nullptr;
-    }
-    HGDIOBJ previous = SelectObject(dc, bitmap);
+}
+
+void ShellIcons::FreeSurface(PictureList& list) {
+    if (list.surfaceDc) DeleteDC(list.surfaceDc);
+    if (list.surface) DeleteObject(list.surface);
+    list.surfaceDc = nullptr;
+    list.surface = nullptr;
+}
+
+bool ShellIcons::Draw(const PictureList& list, int systemIconIndex) {
+    // The icon drawn on the window colour, so the picture is opaque and looks the same
+    // wherever it is shown. An index of -1 gives the bare background. The surface is
+    // selected only while it is drawn on: a bitmap can be selected into one DC at a time,
+    // and the picture list takes it from there.
+    if (!list.surface || !list.surfaceDc) return false;
+    const HGDIOBJ previous = SelectObject(list.surfaceDc, list.surface);
+    if (!previous) return false;
     RECT all{0, 0, list.size, list.size};
-    FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+    FillRect(list.surfaceDc, &all, GetSysColorBrush(COLOR_WINDOW));
     if (systemIconIndex >= 0 && list.sourceSize == list.size) {
-        ImageList_Draw(list.source, systemIconIndex, dc, 0, 0, ILD_TRANSPARENT);
+        ImageList_Draw(list.source, systemIconIndex, list.surfaceDc, 0, 0, ILD_TRANSPARENT);
     } else if (systemIconIndex >= 0) {
         if (HICON icon = ImageList_GetIcon(list.source, systemIconIndex, ILD_TRANSPARENT)) {
-            DrawIconEx(dc, 0, 0, icon, list.size, list.size, 0, nullptr, DI_NORMAL);
+            DrawIconEx(list.surfaceDc, 0, 0, icon, list.size, list.size, 0, nullptr, DI_NORMAL);
             DestroyIcon(icon);
         }
     }
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    return bitmap;
+    SelectObject(list.surfaceDc, previous);
+    return true;
 }
 
 bool ShellIcons::Append(int systemIconIndex, int slot) {
-    HBITMAP smallBitmap = nullptr;
-    HBITMAP largeBitmap = nullptr;
+    bool drawn = false;
     {
         const row_timing::Span capture(row_timing::Step::Capture);
-        smallBitmap = Snapshot(smallPictures_, systemIconIndex);
-        largeBitmap = Snapshot(largePictures_, systemIconIndex);
+        drawn = Draw(smallPictures_, systemIconIndex) && Draw(largePictures_, systemIconIndex);
     }
-    bool appended = false;
-    if (smallBitmap && largeBitmap) {
-        const row_timing::Span add(row_timing::Step::StoreAdd);
-        // Both lists grow together, so one slot names both pictures.
-        const int smallSlot = ImageList_Add(smallPictures_.pictures, smallBitmap, nullptr);
-        const int largeSlot = smallSlot == slot ? ImageList_Add(largePictures_.pictures, largeBitmap, nullptr) : -1;
-        appended = smallSlot == slot && largeSlot == slot;
-        if (!appended) {
-            Undo(smallPictures_.pictures, smallSlot);
-            Undo(largePictures_.pictures, largeSlot);
-        }
+    if (!drawn) return false;
+    const row_timing::Span add(row_timing::Step::StoreAdd);
+    // Both lists grow together, so one slot names both pictures. The lists copy the surfaces.
+    const int smallSlot = ImageList_Add(smallPictures_.pictures, smallPictures_.surface, nullptr);
+    const int largeSlot =
+        smallSlot == slot ? ImageList_Add(largePictures_.pictures, largePictures_.surface, nullptr) : -1;
+    const bool appended = smallSlot == slot && largeSlot == slot;
+    if (!appended) {
+        Undo(smallPictures_.pictures, smallSlot);
+        Undo(largePictures_.pictures, largeSlot);
     }
-    if (smallBitmap) DeleteObject(smallBitmap);
-    if (largeBitmap) DeleteObject(largeBitmap);
     return appended;
 }
 

@@ -93,7 +93,18 @@ void ReportList::Create(HWND parent, int id, DWORD extraStyle, std::span<const C
         columnKeys_.push_back(column.key);
     }
     tips_.Attach(list_);
-    SetWindowSubclass(list_, &ReportList::ListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    Subclass(true);
+}
+
+void ReportList::Subclass(bool attached) {
+    if (attached == subclassed_) return;
+    subclassed_ = attached ? SetWindowSubclass(list_, &ReportList::ListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))
+                           : !RemoveWindowSubclass(list_, &ReportList::ListProc, kSubclassId);
+}
+
+void ReportList::SetFilling(bool filling) {
+    SendMessageW(list_, WM_SETREDRAW, filling ? FALSE : TRUE, 0);
+    Subclass(!filling);
 }
 
 void ReportList::SetColumnWidth(const wchar_t* key, int width) {
@@ -217,7 +228,10 @@ std::optional<LRESULT> ReportList::OnListMessage(UINT message, WPARAM wParam, LP
 
 LRESULT CALLBACK ReportList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                       DWORD_PTR self) {
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &ReportList::ListProc, kSubclassId);
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &ReportList::ListProc, kSubclassId);
+        reinterpret_cast<ReportList*>(self)->subclassed_ = false;
+    }
     try {
         if (const auto handled = reinterpret_cast<ReportList*>(self)->OnListMessage(message, wParam, lParam)) {
             return *handled;
