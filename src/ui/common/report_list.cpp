@@ -98,8 +98,11 @@ void ReportList::Create(HWND parent, int id, DWORD extraStyle, std::span<const C
 
 void ReportList::Subclass(bool attached) {
     if (attached == subclassed_) return;
-    subclassed_ = attached ? SetWindowSubclass(list_, &ReportList::ListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))
-                           : !RemoveWindowSubclass(list_, &ReportList::ListProc, kSubclassId);
+    if (attached) {
+        subclassed_ = SetWindowSubclass(list_, &ReportList::ListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+    } else if (RemoveWindowSubclass(list_, &ReportList::ListProc, kSubclassId)) {
+        subclassed_ = false;
+    }
 }
 
 void ReportList::SetFilling(bool filling) {
