@@ -99,7 +99,8 @@ void ReportList::Create(HWND parent, int id, DWORD extraStyle, std::span<const C
 void ReportList::Subclass(bool attached) {
     if (attached == subclassed_) return;
     if (attached) {
-        subclassed_ = SetWindowSubclass(list_, &ReportList::ListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+        const auto self = reinterpret_cast<DWORD_PTR>(this);
+        subclassed_ = SetWindowSubclass(list_, &ReportList::ListProc, kSubclassId, self) != FALSE;
     } else if (RemoveWindowSubclass(list_, &ReportList::ListProc, kSubclassId)) {
         subclassed_ = false;
     }
