@@ -240,7 +240,9 @@ int wmain(int argc, wchar_t** argv) {
     HANDLE file = CreateFileW(mark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
       CloseHandle(file);
-      for (int waited = 0; waited < 60000 && GetFileAttributesW(mark) != INVALID_FILE_ATTRIBUTES; waited += 20) Sleep(20);
+      for (int waited = 0; waited < 60000 && GetFileAttributesW(mark) != INVALID_FILE_ATTRIBUTES; waited += 20) {
+        Sleep(20);
+      }
     }
   }
   double sort_ms[2] = {-1, -1};
