@@ -3,13 +3,15 @@ set(WINE_WITH_PREFIX ${CMAKE_SOURCE_DIR}/scripts/with-prefix.sh)
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
 file(GLOB_RECURSE UI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/ui/*.cpp)
-list(FILTER UI_SOURCES EXCLUDE REGEX ".*/winmain\\.cpp$")
+list(FILTER UI_SOURCES EXCLUDE REGEX ".*/winmain\\.cpp$|.*/ui/rules/.*")
+file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/*.cpp)
 add_library(ft_win STATIC
   src/registry/win32_registry.cpp
+  ${PLATFORM_SOURCES}
   src/icons/shell_icons.cpp
   ${UI_SOURCES}
 )
-target_link_libraries(ft_win PUBLIC ft_core advapi32 shell32 comctl32 gdi32 user32 uxtheme ole32)
+target_link_libraries(ft_win PUBLIC ft_core ft_ui_rules advapi32 shell32 comctl32 gdi32 user32 uxtheme ole32)
 target_compile_definitions(ft_win PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 target_compile_definitions(ft_core PUBLIC UNICODE _UNICODE NOMINMAX)
 
@@ -51,7 +53,7 @@ if(E2E_SOURCES)
   add_executable(e2e_tests ${E2E_SOURCES})
   target_include_directories(e2e_tests PRIVATE tests src)
   target_compile_definitions(e2e_tests PRIVATE UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0A00)
-  target_link_libraries(e2e_tests PRIVATE ft_core GTest::gtest_main user32 gdi32 comctl32 psapi)
+  target_link_libraries(e2e_tests PRIVATE ft_test_support GTest::gtest_main user32 gdi32 comctl32 psapi)
   target_link_options(e2e_tests PRIVATE ${STATIC_RUNTIME})
   add_dependencies(e2e_tests filetypes)
   # The odd-values fixture's large part (500 verbs, a 1 MB command line) is made at build time.

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/views.h"
+#include "platform/services.h"
 
 namespace ft {
 

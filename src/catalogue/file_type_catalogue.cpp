@@ -4,8 +4,8 @@
 #include <exception>
 
 #include "catalogue/export_job.h"
-#include "catalogue/main_window_rules.h"
 #include "catalogue/row_timing.h"
+#include "catalogue/scan_progress.h"
 
 namespace ft {
 
@@ -103,18 +103,11 @@ void FileTypeCatalogue::ShowTypeProperties() {
     const std::wstring extKey = L"." + sFileExt;
     view.SetText(Box::Text1, extKey);
 
-    std::wstring typeKey = extKey;
-    RegKey key = 0;
-    if (reader_.OpenKey(extKey, &key) == kRegSuccess) {
-        typeKey = reader_.ReadValueText(key, nullptr);
-        view.SetText(Box::Text2, typeKey);
-        view.SetText(Box::Text3, reader_.ReadValueText(key, L"content type"));
-        reader_.CloseKey(key);
-    } else {
-        view.SetText(Box::Text2, L"");
-        view.SetText(Box::Text3, L"");
-    }
-    if (typeKey.empty()) typeKey = extKey;
+    std::wstring keyValue;
+    std::wstring contentType;
+    const std::wstring typeKey = ReadTypeKey(extKey, &keyValue, &contentType);
+    view.SetText(Box::Text2, keyValue);
+    view.SetText(Box::Text3, contentType);
 
     view.SetText(Box::Text4, reader_.ReadDefaultValue(typeKey + L"\\DefaultIcon"));
 
@@ -123,11 +116,9 @@ void FileTypeCatalogue::ShowTypeProperties() {
                              static_cast<int>(std::lround(listWidth * 1.3)));
     view.ClearVerbs();
 
-    RegKey shellKey = 0;
-    if (reader_.OpenKey(typeKey + L"\\shell", &shellKey) == kRegSuccess) {
-        view.SetText(Box::Text5, reader_.ReadValueText(shellKey, nullptr));
-        ListVerbs(shellKey, typeKey);
-        reader_.CloseKey(shellKey);
+    if (const auto shellKey = reader_.Open(typeKey + L"\\shell")) {
+        view.SetText(Box::Text5, reader_.ReadValueText(shellKey.get(), nullptr));
+        ListVerbs(shellKey.get(), typeKey);
     } else {
         view.SetText(Box::Text5, L"");
     }
@@ -152,10 +143,17 @@ void FileTypeCatalogue::ListVerbs(RegKey shellKey, const std::wstring& typeKey) 
     }
 }
 
-std::wstring FileTypeCatalogue::ReadTypeKey(const std::wstring& extKey) {
-    bool opened = false;
-    std::wstring value = reader_.ReadDefaultValue(extKey, &opened);
-    return opened ? value : extKey;
+std::wstring FileTypeCatalogue::ReadTypeKey(const std::wstring& extKey, std::wstring* keyValue,
+                                            std::wstring* contentType) {
+    std::wstring value;
+    if (const auto key = reader_.Open(extKey)) {
+        value = reader_.ReadValueText(key.get(), nullptr);
+        if (contentType) *contentType = reader_.ReadValueText(key.get(), L"content type");
+    } else if (contentType) {
+        contentType->clear();
+    }
+    if (keyValue) *keyValue = value;
+    return value.empty() ? extKey : value;
 }
 
 void FileTypeCatalogue::ExportTypeKeys() {
@@ -170,7 +168,7 @@ void FileTypeCatalogue::ExportTypeKeys() {
     job->RemoveOldFile(extRegPath);
     job->RemoveOldFile(typeRegPath);
     job->StartExport(extKey, extRegPath);
-    const bool secondExport = !typeKey.empty() && typeKey != extKey;
+    const bool secondExport = typeKey != extKey;
     if (secondExport) job->StartExport(typeKey, typeRegPath);
 
     services_.backup.SetPaths(extRegPath, secondExport ? typeRegPath : std::wstring());

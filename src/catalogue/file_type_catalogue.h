@@ -10,6 +10,7 @@
 
 #include "catalogue/icon_stores.h"
 #include "catalogue/views.h"
+#include "platform/services.h"
 #include "registry/registry_reader.h"
 
 namespace ft {
@@ -62,7 +63,11 @@ public:
 private:
     void AddFileType();
     void ListVerbs(RegKey shellKey, const std::wstring& typeKey);
-    std::wstring ReadTypeKey(const std::wstring& extKey);
+    // The type key that the extension key's default value names; the extension key itself when
+    // it names none or cannot be opened. `keyValue` and `contentType`, when asked for, receive
+    // what the extension key holds ("" when it cannot be opened).
+    std::wstring ReadTypeKey(const std::wstring& extKey, std::wstring* keyValue = nullptr,
+                             std::wstring* contentType = nullptr);
 
     CatalogueServices services_;
     RegistryReader reader_;

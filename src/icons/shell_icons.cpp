@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "catalogue/row_timing.h"
+#include "platform/dpi.h"
 
 namespace ft {
 namespace {
@@ -29,10 +30,7 @@ ShellIcons::ShellIcons() {
         ImageList_GetIconSize(systemLists_[i].list, &width, &height);
         systemLists_[i].size = width;
     }
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    SetDpi(dpi > 0 ? static_cast<UINT>(dpi) : 96u);
+    SetDpi(SystemDpi());
 }
 
 ShellIcons::~ShellIcons() {
@@ -40,10 +38,8 @@ ShellIcons::~ShellIcons() {
     for (const SystemList& system : systemLists_) {
         if (system.list) reinterpret_cast<IImageList*>(system.list)->Release();
     }
-    for (PictureList* list : {&smallPictures_, &largePictures_}) {
-        FreeSurface(*list);
-        if (list->pictures) ImageList_Destroy(list->pictures);
-    }
+    if (smallPictures_.pictures) ImageList_Destroy(smallPictures_.pictures);
+    if (largePictures_.pictures) ImageList_Destroy(largePictures_.pictures);
 }
 
 ShellTypeInfo ShellIcons::Query(const std::wstring& fileName) {
@@ -101,7 +97,8 @@ void ShellIcons::Resize(PictureList& list, int size) const {
     if (list.pictures) ImageList_SetIconSize(list.pictures, size, size);
     else list.pictures = ImageList_Create(size, size, ILC_COLOR32, 64, 64);
 
-    FreeSurface(list);
+    list.surface.reset();
+    list.surfaceDc.reset();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = size;
@@ -110,17 +107,9 @@ void ShellIcons::Resize(PictureList& list, int size) const {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    list.surface = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    list.surfaceDc = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-}
-
-void ShellIcons::FreeSurface(PictureList& list) {
-    if (list.surfaceDc) DeleteDC(list.surfaceDc);
-    if (list.surface) DeleteObject(list.surface);
-    list.surfaceDc = nullptr;
-    list.surface = nullptr;
+    UniqueWindowDc screen = WindowDc(nullptr);
+    list.surface = UniqueBitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    list.surfaceDc = UniqueMemoryDc(CreateCompatibleDC(screen.get()));
 }
 
 bool ShellIcons::Draw(const PictureList& list, int systemIconIndex) {
@@ -129,19 +118,18 @@ bool ShellIcons::Draw(const PictureList& list, int systemIconIndex) {
     // selected only while it is drawn on: a bitmap can be selected into one DC at a time,
     // and the picture list takes it from there.
     if (!list.surface || !list.surfaceDc) return false;
-    const HGDIOBJ previous = SelectObject(list.surfaceDc, list.surface);
-    if (!previous) return false;
+    HDC dc = list.surfaceDc.get();
+    const UniqueSelection selection = Select(dc, list.surface.get());
+    if (!selection) return false;
     RECT all{0, 0, list.size, list.size};
-    FillRect(list.surfaceDc, &all, GetSysColorBrush(COLOR_WINDOW));
+    FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
     if (systemIconIndex >= 0 && list.sourceSize == list.size) {
-        ImageList_Draw(list.source, systemIconIndex, list.surfaceDc, 0, 0, ILD_TRANSPARENT);
+        ImageList_Draw(list.source, systemIconIndex, dc, 0, 0, ILD_TRANSPARENT);
     } else if (systemIconIndex >= 0) {
-        if (HICON icon = ImageList_GetIcon(list.source, systemIconIndex, ILD_TRANSPARENT)) {
-            DrawIconEx(list.surfaceDc, 0, 0, icon, list.size, list.size, 0, nullptr, DI_NORMAL);
-            DestroyIcon(icon);
+        if (const UniqueIcon icon{ImageList_GetIcon(list.source, systemIconIndex, ILD_TRANSPARENT)}) {
+            DrawIconEx(dc, 0, 0, icon.get(), list.size, list.size, 0, nullptr, DI_NORMAL);
         }
     }
-    SelectObject(list.surfaceDc, previous);
     return true;
 }
 
@@ -154,9 +142,9 @@ bool ShellIcons::Append(int systemIconIndex, int slot) {
     if (!drawn) return false;
     const row_timing::Span add(row_timing::Step::StoreAdd);
     // Both lists grow together, so one slot names both pictures. The lists copy the surfaces.
-    const int smallSlot = ImageList_Add(smallPictures_.pictures, smallPictures_.surface, nullptr);
+    const int smallSlot = ImageList_Add(smallPictures_.pictures, smallPictures_.surface.get(), nullptr);
     const int largeSlot =
-        smallSlot == slot ? ImageList_Add(largePictures_.pictures, largePictures_.surface, nullptr) : -1;
+        smallSlot == slot ? ImageList_Add(largePictures_.pictures, largePictures_.surface.get(), nullptr) : -1;
     const bool appended = smallSlot == slot && largeSlot == slot;
     if (!appended) {
         Undo(smallPictures_.pictures, smallSlot);

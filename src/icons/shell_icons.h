@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/views.h"
+#include "platform/unique_handle.h"
 
 namespace ft {
 
@@ -40,11 +41,10 @@ private:
         HIMAGELIST source = nullptr;
         int size = 0;
         int sourceSize = 0;
-        HDC surfaceDc = nullptr;
-        HBITMAP surface = nullptr;
+        UniqueMemoryDc surfaceDc;
+        UniqueBitmap surface;
     };
     void Resize(PictureList& list, int size) const;
-    static void FreeSurface(PictureList& list);
     // Draws the icon on the list's surface; false when there is no surface to draw on.
     static bool Draw(const PictureList& list, int systemIconIndex);
     // Adds the icon's small and large picture as `slot` of both lists; false, with neither

@@ -52,6 +52,12 @@ void RegistryReader::ValueToText() {
 
 RegStatus RegistryReader::CloseKey(RegKey key) { return registry_.CloseKey(key); }
 
+RegistryReader::OpenedKey RegistryReader::Open(const std::wstring& path) {
+    RegKey key = 0;
+    if (OpenKey(path, &key) != kRegSuccess) return OpenedKey();
+    return OpenedKey(key, CloseKeyWith<RegistryReader>{this});
+}
+
 std::wstring RegistryReader::ReadValueText(RegKey key, const wchar_t* valueName) {
     QueryValueEx(key, valueName, vRegValue);
     ValueToText();
@@ -59,13 +65,10 @@ std::wstring RegistryReader::ReadValueText(RegKey key, const wchar_t* valueName)
 }
 
 std::wstring RegistryReader::ReadDefaultValue(const std::wstring& path, bool* opened) {
-    RegKey key = 0;
-    const bool ok = OpenKey(path, &key) == kRegSuccess;
-    if (opened) *opened = ok;
-    if (!ok) return std::wstring();
-    std::wstring text = ReadValueText(key, nullptr);
-    CloseKey(key);
-    return text;
+    const OpenedKey key = Open(path);
+    if (opened) *opened = static_cast<bool>(key);
+    if (!key) return std::wstring();
+    return ReadValueText(key.get(), nullptr);
 }
 
 }  // namespace ft

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/unique_handle.h"
 #include "registry/registry.h"
 #include "registry/text.h"
 
@@ -29,6 +30,11 @@ public:
     RegStatus QueryValueEx(RegKey lhKey, const wchar_t* szValueName, ValueSlot& vValue);
     void ValueToText();
     RegStatus CloseKey(RegKey key);
+
+    // A key opened through the reader, closed through it when the owner goes.
+    using OpenedKey = Unique<RegKey, CloseKeyWith<RegistryReader>>;
+    // OpenKey whose key closes itself; empty when the key cannot be opened.
+    OpenedKey Open(const std::wstring& path);
 
     // OpenKey + QueryValueEx + ValueToText + CloseKey, as every caller reads a key's
     // default value: "" when the key cannot be opened or the value cannot be read.

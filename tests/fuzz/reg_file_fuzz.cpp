@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "registry/reg_file.h"
+#include "support/reg_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::vector<std::uint8_t> bytes(data, data + size);

@@ -18,8 +18,9 @@
 #include "catalogue/export_job.h"
 #include "catalogue/file_type_catalogue.h"
 #include "catalogue/views.h"
-#include "registry/memory_registry.h"
-#include "registry/reg_file.h"
+#include "platform/services.h"
+#include "support/memory_registry.h"
+#include "support/reg_file.h"
 
 namespace ft::fakes {
 

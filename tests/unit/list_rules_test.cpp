@@ -1,6 +1,6 @@
 // The lists' order of texts with numbers in them (where the locale cannot compare digits as
 // numbers itself) and the type-ahead passing over a leading dot.
-#include "catalogue/list_rules.h"
+#include "ui/rules/list_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // The main window's rules that need no window: sorting by header, the smallest size, the
 // progress percentage, the caption and the twips conversion.
-#include "catalogue/main_window_rules.h"
+#include "catalogue/scan_progress.h"
+#include "ui/rules/main_window_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "registry/memory_registry.h"
+#include "support/memory_registry.h"
 
 #include <gtest/gtest.h>
 

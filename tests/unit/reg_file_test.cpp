@@ -1,4 +1,4 @@
-#include "registry/reg_file.h"
+#include "support/reg_file.h"
 
 #include <gtest/gtest.h>
 
@@ -23,14 +23,7 @@ std::wstring Crlf(const std::wstring& text) {
     return out;
 }
 
-Bytes Utf16LeWithBom(const std::wstring& text) {
-    Bytes bytes{0xFF, 0xFE};
-    for (char16_t unit : Utf16FromWide(text)) {
-        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-    return bytes;
-}
+Bytes Utf16LeWithBom(const std::wstring& text) { return Utf16LeBytes(L"\uFEFF" + text); }
 
 // The tests' own files are ASCII except where UTF-8 is spelt out as bytes.
 Bytes Ascii(const std::wstring& text, bool bom = false) {

@@ -2,7 +2,7 @@
 #include <filesystem>
 
 #include "contract/registry_contract.h"
-#include "registry/reg_file.h"
+#include "support/reg_file.h"
 
 std::unique_ptr<ft::Registry> MakeContractRegistry() {
     auto registry = std::make_unique<ft::MemoryRegistry>();

@@ -1,21 +1,31 @@
-// Entry point: the main window is the start-up window; everything runs on this one thread.
+// Entry point and the one place where the back ends are chosen: the Win32 registry, the shell's
+// icons, the launcher and the file system, lent to the main window, which is the start-up
+// window. Everything runs on this one thread.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "icons/shell_icons.h"
+#include "platform/platform_services.h"
+#include "platform/unique_handle.h"
+#include "registry/win32_registry.h"
 #include "ui/common/window.h"
 #include "ui/main/main_window.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // The shell's file information and its hand-off of the web page expect COM on this thread.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const ft::UniqueComInit com = ft::InitializeCom(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES |
                                                         ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
     int exitCode = 0;
     {
-        ft::ui::MainWindow main(showCommand);
+        ft::Win32Registry registry;
+        ft::ShellIcons shellIcons;
+        ft::Win32ProcessLauncher launcher;
+        ft::Win32FileSystem files;
+        ft::ui::MainWindow main({registry, shellIcons, launcher, files}, showCommand);
         if (main.Create()) {
             main.Load();
             MSG msg;
@@ -23,6 +33,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
             exitCode = static_cast<int>(msg.wParam);
         }
     }
-    if (SUCCEEDED(com)) CoUninitialize();
     return exitCode;
 }

@@ -95,12 +95,10 @@ void BackupWindow::FitStatus() {
     // A failure report gets the lines it needs below its place; the window grows to hold them.
     if (job_ && !job_->Running() && job_->Failed()) {
         const std::wstring text = job_->StatusText();
-        HDC dc = GetDC(label);
-        const HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+        const UniqueWindowDc dc = WindowDc(label);
+        const UniqueSelection font = Select(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
         RECT needed{0, 0, width, 0};
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, kStatusFormat | DT_CALCRECT);
-        SelectObject(dc, oldFont);
-        ReleaseDC(label, dc);
+        DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &needed, kStatusFormat | DT_CALCRECT);
         height = std::max<int>(height, needed.bottom);
     }
     SetWindowPos(label, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -6,6 +6,7 @@
 
 #include "catalogue/export_job.h"
 #include "catalogue/views.h"
+#include "platform/services.h"
 #include "ui/common/owned_window.h"
 
 namespace ft::ui {

@@ -31,9 +31,7 @@ void CellTips::Attach(HWND list) {
     row_ = -1;
     column_ = -1;
     // Cell texts are shown as they are: an "&" in a verb's name is no mnemonic.
-    tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, list, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
+    tips_ = CreateTooltips(list, TTS_NOPREFIX);
     if (tips_) SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, Scaled(kMaxTipWidth, list));
 }
 

@@ -1,32 +1,11 @@
 #include "ui/common/layout.h"
 
 #include <commctrl.h>
-#include <shellscalingapi.h>
 
-#include "catalogue/main_window_rules.h"
+#include "ui/rules/main_window_rules.h"
 
 namespace ft::ui {
 namespace {
-
-// Functions of newer systems, looked up at run time so the program still starts on Windows 7.
-template <typename Fn>
-Fn User32Function(const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
-
-// Windows 8.1 and later; shcore.dll is not loaded by default, and is absent on Windows 7.
-template <typename Fn>
-Fn ShcoreFunction(const char* name) {
-    HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return shcore ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(shcore, name))) : nullptr;
-}
-
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
-using GetDpiForSystemFn = UINT(WINAPI*)();
-using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
-using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
 
 int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
@@ -38,79 +17,27 @@ bool FaceInstalled(const wchar_t* face) {
     query.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(query.lfFaceName, face, LF_FACESIZE);
     bool found = false;
-    HDC dc = GetDC(nullptr);
-    EnumFontFamiliesExW(dc, &query, &FaceFound, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, dc);
+    EnumFontFamiliesExW(WindowDc(nullptr).get(), &query, &FaceFound, reinterpret_cast<LPARAM>(&found), 0);
     return found;
-}
-
-NONCLIENTMETRICSW MetricsAt(UINT dpi) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    static const auto forDpi = User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
-    if (!forDpi || !forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-        metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi),
-                                                static_cast<int>(SystemDpi()));
-    }
-    return metrics;
 }
 
 }  // namespace
 
-UINT SystemDpi() {
-    static const auto forSystem = User32Function<GetDpiForSystemFn>("GetDpiForSystem");
-    if (forSystem) return forSystem();
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi > 0 ? static_cast<UINT>(dpi) : 96u;
-}
-
-UINT MonitorDpi(HMONITOR monitor) {
-    static const auto forMonitor = ShcoreFunction<GetDpiForMonitorFn>("GetDpiForMonitor");
-    UINT dpiX = 0, dpiY = 0;
-    if (forMonitor && monitor && SUCCEEDED(forMonitor(monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY)) && dpiY) return dpiY;
-    return SystemDpi();
-}
-
-UINT DpiOf(HWND hwnd) {
-    static const auto forWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-    if (!hwnd) return SystemDpi();
-    if (!forWindow) return MonitorDpi(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
-    const UINT dpi = forWindow(hwnd);
-    return dpi ? dpi : SystemDpi();
-}
-
-HMONITOR MonitorUnder(HWND hwnd) {
-    RECT window{};
-    if (!hwnd || !GetWindowRect(hwnd, &window)) return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-    const POINT middle{window.left + (window.right - window.left) / 2, window.top + (window.bottom - window.top) / 2};
-    return MonitorFromPoint(middle, MONITOR_DEFAULTTONEAREST);
-}
-
 int Px(int twips, UINT dpi) { return TwipsToPixels(twips, static_cast<int>(dpi)); }
-
-int SystemMetric(int index, UINT dpi) {
-    static const auto forDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
-    if (forDpi) return forDpi(index, dpi);
-    return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(SystemDpi()));
-}
 
 SIZE OuterSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, bool menu, UINT dpi) {
     RECT rect{0, 0, Px(clientWidthTwips, dpi), Px(clientHeightTwips, dpi)};
-    static const auto adjust = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
-    if (!adjust || !adjust(&rect, style, menu, exStyle, dpi)) AdjustWindowRectEx(&rect, style, menu, exStyle);
+    rect = WindowRectForClient(rect, style, exStyle, menu, dpi);
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
 FontHandle CreateMessageFont(UINT dpi) {
-    NONCLIENTMETRICSW metrics = MetricsAt(dpi);
+    NONCLIENTMETRICSW metrics = NonClientMetrics(dpi);
     return FontHandle(CreateFontIndirectW(&metrics.lfMessageFont));
 }
 
 FontHandle CreateChineseFont(const wchar_t* face, int tenthsOfPoint, UINT dpi) {
-    LOGFONTW font = MetricsAt(dpi).lfMessageFont;
+    LOGFONTW font = NonClientMetrics(dpi).lfMessageFont;
     font.lfHeight = -MulDiv(tenthsOfPoint, static_cast<int>(dpi), 720);
     font.lfWeight = FW_NORMAL;
     font.lfItalic = font.lfUnderline = font.lfStrikeOut = FALSE;
@@ -174,10 +101,10 @@ void ApplySuggestedRect(HWND hwnd, LPARAM lParam) {
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HWND CreateTooltips(HWND owner) {
-    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, GetModuleHandleW(nullptr),
-                           nullptr);
+HWND CreateTooltips(HWND owner, DWORD extraStyle) {
+    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | extraStyle,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
 }
 
 void AddTooltip(HWND tooltips, HWND owner, int controlId, const wchar_t* text) {

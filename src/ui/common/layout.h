@@ -3,30 +3,19 @@
 // lay out controls from small tables, so every window follows DPI changes the same way.
 #include <windows.h>
 
-#include <memory>
 #include <span>
-#include <type_traits>
+
+#include "platform/dpi.h"
+#include "platform/unique_handle.h"
 
 namespace ft::ui {
 
-// The window's DPI: its own where the system tracks DPI per window, else that of its monitor
-// (Windows 8.1 and early 10), else the system DPI.
-UINT DpiOf(HWND hwnd);
-UINT SystemDpi();
-// The DPI of a monitor, or the system DPI where the system has none per monitor.
-UINT MonitorDpi(HMONITOR monitor);
-// The monitor under the middle of the window; the primary monitor for no window.
-HMONITOR MonitorUnder(HWND hwnd);
 int Px(int twips, UINT dpi);
-int SystemMetric(int index, UINT dpi);
 
 // The outer window size that gives a client area of the given size in twips.
 SIZE OuterSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, bool menu, UINT dpi);
 
-struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-};
-using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+using FontHandle = UniqueFont;
 
 // The system's message font at the given DPI; it shows Simplified Chinese on a Chinese system.
 FontHandle CreateMessageFont(UINT dpi);
@@ -54,7 +43,8 @@ void CenterWindow(HWND hwnd, HWND over);
 // Applies the suggested rectangle of WM_DPICHANGED.
 void ApplySuggestedRect(HWND hwnd, LPARAM lParam);
 
-HWND CreateTooltips(HWND owner);
+// A tooltip control for the owner's tools; `extraStyle` adds TTS_ styles.
+HWND CreateTooltips(HWND owner, DWORD extraStyle = 0);
 void AddTooltip(HWND tooltips, HWND owner, int controlId, const wchar_t* text);
 
 }  // namespace ft::ui

@@ -1,5 +1,7 @@
 #include "ui/common/picture_box.h"
 
+#include "ui/common/window.h"
+
 namespace ft::ui {
 namespace {
 
@@ -49,15 +51,6 @@ LRESULT CALLBACK PictureBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
-void RegisterPictureBoxClass() {
-    WNDCLASSEXW wc{sizeof(wc)};
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), kPictureBoxClass, &wc)) return;
-    wc = WNDCLASSEXW{sizeof(wc)};
-    wc.lpfnWndProc = &PictureBoxProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kPictureBoxClass;
-    RegisterClassExW(&wc);
-}
+void RegisterPictureBoxClass() { RegisterWindowClass(kPictureBoxClass, &PictureBoxProc, 0, nullptr, ClassIcons{}); }
 
 }  // namespace ft::ui

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/list_rules.h"
-#include "catalogue/main_window_rules.h"
 #include "ui/common/cell_tips.h"
+#include "ui/rules/list_rules.h"
+#include "ui/rules/main_window_rules.h"
 
 namespace ft::ui {
 

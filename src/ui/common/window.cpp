@@ -20,11 +20,15 @@ Window::~Window() {
 }
 
 void Window::RegisterClassOnce(const wchar_t* className, HBRUSH background, ClassIcons icons) {
+    RegisterWindowClass(className, &Window::WindowProc, CS_HREDRAW | CS_VREDRAW, background, icons);
+}
+
+void RegisterWindowClass(const wchar_t* className, WNDPROC procedure, UINT style, HBRUSH background, ClassIcons icons) {
     WNDCLASSEXW existing{sizeof(existing)};
     if (GetClassInfoExW(GetModuleHandleW(nullptr), className, &existing)) return;
     WNDCLASSEXW wc{sizeof(wc)};
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = &Window::WindowProc;
+    wc.style = style;
+    wc.lpfnWndProc = procedure;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = background;

@@ -41,6 +41,10 @@ private:
     HWND hwnd_ = nullptr;
 };
 
+// Registers a window class of this program once per process, with the arrow pointer;
+// `className` must outlive the process.
+void RegisterWindowClass(const wchar_t* className, WNDPROC procedure, UINT style, HBRUSH background, ClassIcons icons);
+
 // The application-wide pointer: arrow with hourglass over every window of the program while set.
 void SetBusyPointer(bool busy);
 

@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "platform/platform_services.h"
 #include "ui/common/window_ids.h"
 #include "ui/res/resource.h"
 
@@ -24,19 +25,18 @@ const std::array<ReportList::Column, 2> kColumns{{
 
 }  // namespace
 
-MainWindow::MainWindow(int startupShowCommand) : startupShowCommand_(startupShowCommand) {}
-
-MainWindow::~MainWindow() {
-    if (commands_) DestroyMenu(commands_);
-    if (appIcons_.icon) DestroyIcon(appIcons_.icon);
-    if (appIcons_.smallIcon) DestroyIcon(appIcons_.smallIcon);
-}
+MainWindow::MainWindow(const Backends& backends, int startupShowCommand)
+    : registry_(backends.registry),
+      shellIcons_(backends.shellIcons),
+      launcher_(backends.launcher),
+      files_(backends.files),
+      startupShowCommand_(startupShowCommand) {}
 
 bool MainWindow::Create() {
     // Each size is picked from the resource rather than scaled from the other.
-    LoadIconMetric(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), LIM_LARGE, &appIcons_.icon);
-    LoadIconMetric(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), LIM_SMALL, &appIcons_.smallIcon);
-    RegisterClassOnce(kMainClass, GetSysColorBrush(COLOR_WINDOW), appIcons_);
+    LoadIconMetric(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), LIM_LARGE, appIcon_.put());
+    LoadIconMetric(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), LIM_SMALL, appSmallIcon_.put());
+    RegisterClassOnce(kMainClass, GetSysColorBrush(COLOR_WINDOW), AppIcons());
     const UINT systemDpi = SystemDpi();
     const SIZE outer = OuterSizeForClient(kClientWidth, kClientHeight, kStyle, 0, false, systemDpi);
     if (!CreateWindowFor(kMainClass, L"", kStyle, 0, nullptr, outer.cx, outer.cy)) return false;
@@ -44,14 +44,14 @@ bool MainWindow::Create() {
     shellIcons_.SetDpi(dpi_);
     CenterWindow(Handle(), nullptr);
 
-    commands_ = CreatePopupMenu();
-    AppendMenuW(commands_, MF_STRING, kIdMenuProperties, L"查看文件类型属性");
-    AppendMenuW(commands_, MF_STRING, kIdMenuBackup, L"文件类型备份 (.reg)");
-    AppendMenuW(commands_, MF_STRING, kIdMenuBlog, L"Kestrix博客");
+    commands_.reset(CreatePopupMenu());
+    AppendMenuW(commands_.get(), MF_STRING, kIdMenuProperties, L"查看文件类型属性");
+    AppendMenuW(commands_.get(), MF_STRING, kIdMenuBackup, L"文件类型备份 (.reg)");
+    AppendMenuW(commands_.get(), MF_STRING, kIdMenuBlog, L"Kestrix博客");
 
     splash_ = std::make_unique<SplashWindow>(Handle());
-    properties_ = std::make_unique<PropertiesWindow>(Handle(), appIcons_, shellIcons_);
-    backup_ = std::make_unique<BackupWindow>(Handle(), appIcons_, launcher_);
+    properties_ = std::make_unique<PropertiesWindow>(Handle(), AppIcons(), shellIcons_);
+    backup_ = std::make_unique<BackupWindow>(Handle(), AppIcons(), launcher_);
     catalogue_ = std::make_unique<FileTypeCatalogue>(CatalogueServices{
         registry_, shellIcons_, shellIcons_, *this, *this, *splash_, *properties_, *backup_, launcher_, files_});
 
@@ -181,7 +181,7 @@ void MainWindow::OnContextMenu(HWND source, LPARAM position) {
         }
         ClientToScreen(list_.Handle(), &at);
     }
-    TrackPopupMenuEx(commands_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, Handle(), nullptr);
+    TrackPopupMenuEx(commands_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, Handle(), nullptr);
 }
 
 void MainWindow::OnCommand(int id) {

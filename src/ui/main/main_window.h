@@ -5,15 +5,15 @@
 #include <string>
 
 #include "catalogue/file_type_catalogue.h"
-#include "catalogue/main_window_rules.h"
 #include "icons/shell_icons.h"
-#include "registry/win32_registry.h"
+#include "platform/services.h"
+#include "registry/registry.h"
 #include "ui/backup/backup_window.h"
 #include "ui/common/layout.h"
-#include "ui/common/platform_services.h"
 #include "ui/common/report_list.h"
 #include "ui/common/window.h"
 #include "ui/properties/properties_window.h"
+#include "ui/rules/main_window_rules.h"
 #include "ui/splash/splash_window.h"
 
 namespace ft::ui {
@@ -21,11 +21,18 @@ namespace ft::ui {
 // The maker's web page, opened by the third menu entry.
 inline constexpr wchar_t kMakerWebPage[] = L"https://kestrix.example/blog/";
 
+// What the program runs on, built by wWinMain and lent to the main window for its whole life.
+struct Backends {
+    Registry& registry;
+    ShellIcons& shellIcons;
+    ProcessLauncher& launcher;
+    FileSystem& files;
+};
+
 class MainWindow : public Window, public MainView, public FileListView {
 public:
     // `startupShowCommand`: the show state the program was started with (wWinMain's nCmdShow).
-    explicit MainWindow(int startupShowCommand);
-    ~MainWindow() override;
+    MainWindow(const Backends& backends, int startupShowCommand);
 
     // Builds the window hidden, with its list, and starts the one-shot scan timer.
     bool Create();
@@ -49,13 +56,15 @@ private:
     LRESULT OnNotify(const NMHDR& header);
     void OnContextMenu(HWND source, LPARAM position);
     void OnCommand(int id);
+    ClassIcons AppIcons() const { return ClassIcons{appIcon_.get(), appSmallIcon_.get()}; }
 
-    Win32Registry registry_;
-    ShellIcons shellIcons_;
-    Win32ProcessLauncher launcher_;
-    Win32FileSystem files_;
-    ClassIcons appIcons_;
-    HMENU commands_ = nullptr;  // mnuOfCommands
+    Registry& registry_;
+    ShellIcons& shellIcons_;
+    ProcessLauncher& launcher_;
+    FileSystem& files_;
+    UniqueIcon appIcon_;
+    UniqueIcon appSmallIcon_;
+    UniqueMenu commands_;  // mnuOfCommands
     UINT dpi_ = 96;
     FontHandle font_;
     ReportList list_;  // lvwFile, which keeps the sort state

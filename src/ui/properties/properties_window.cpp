@@ -114,9 +114,8 @@ void PropertiesWindow::DrawIcon(const DRAWITEMSTRUCT& draw) const {
     const int boxHeight = draw.rcItem.bottom - draw.rcItem.top;
     if (width == boxWidth && height == boxHeight) {
         ImageList_Draw(pictures, *iconSlot_, draw.hDC, 0, 0, ILD_NORMAL);
-    } else if (HICON icon = ImageList_GetIcon(pictures, *iconSlot_, ILD_NORMAL)) {
-        DrawIconEx(draw.hDC, 0, 0, icon, boxWidth, boxHeight, 0, nullptr, DI_NORMAL);
-        DestroyIcon(icon);
+    } else if (const UniqueIcon icon{ImageList_GetIcon(pictures, *iconSlot_, ILD_NORMAL)}) {
+        DrawIconEx(draw.hDC, 0, 0, icon.get(), boxWidth, boxHeight, 0, nullptr, DI_NORMAL);
     }
 }
 

@@ -27,11 +27,10 @@ constexpr wchar_t kWidestPercent[] = L"100%";
 
 int TextWidth(HDC dc, const LOGFONTW& shape, const wchar_t* text, TEXTMETRICW& metrics) {
     const FontHandle font(CreateFontIndirectW(&shape));
-    const HGDIOBJ previous = SelectObject(dc, font.get());
+    const UniqueSelection selection = Select(dc, font.get());
     SIZE extent{};
     GetTextExtentPoint32W(dc, text, lstrlenW(text), &extent);
     GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, previous);
     return extent.cx;
 }
 
@@ -44,11 +43,11 @@ FontHandle PercentFont(HWND label, HFONT windowFont) {
     RECT box{};
     GetClientRect(label, &box);
     const int room = box.right - 2;  // a clear pixel on either side
-    HDC dc = GetDC(label);
+    const UniqueWindowDc dc = WindowDc(label);
     int previousWidth = INT_MAX;
     for (int step = 0; step < 16; ++step) {
         TEXTMETRICW metrics{};
-        const int width = TextWidth(dc, fitted, kWidestPercent, metrics);
+        const int width = TextWidth(dc.get(), fitted, kWidestPercent, metrics);
         if (width <= room || room <= 0) break;
         if (width < previousWidth) {
             fitted.lfWidth = std::max(1L, static_cast<LONG>(MulDiv(metrics.tmAveCharWidth, room, width)));
@@ -57,7 +56,6 @@ FontHandle PercentFont(HWND label, HFONT windowFont) {
         }
         previousWidth = width;
     }
-    ReleaseDC(label, dc);
     return FontHandle(CreateFontIndirectW(&fitted));
 }
 
@@ -87,10 +85,9 @@ void SplashWindow::OnDpiApplied() {
 
     // The resource's own 32, 48 or 64 px picture at 100, 150 and 200 %, drawn unscaled.
     const int size = Px(kPictureSize, Dpi());
-    const HICON previousPicture = picture_;
-    picture_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SPLASH), IMAGE_ICON,
-                                             size, size, LR_DEFAULTCOLOR));
-    if (previousPicture) DestroyIcon(previousPicture);
+    const UniqueIcon previousPicture = std::move(picture_);
+    picture_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SPLASH), IMAGE_ICON,
+                                                 size, size, LR_DEFAULTCOLOR)));
     InvalidateRect(GetDlgItem(Handle(), kIdSplashPicture), nullptr, TRUE);
 }
 
@@ -114,8 +111,7 @@ void SplashWindow::SetBarValue(int value) {
 
 void SplashWindow::Close() {
     if (Handle()) DestroyWindow(Handle());
-    if (picture_) DestroyIcon(picture_);
-    picture_ = nullptr;
+    picture_.reset();
     percentText_ = L"0";
     barValue_ = 0;
 }
@@ -129,7 +125,7 @@ LRESULT SplashWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     if (message == WM_DRAWITEM) {
         const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         FillRect(draw->hDC, &draw->rcItem, GetSysColorBrush(COLOR_BTNFACE));
-        if (picture_) DrawIconEx(draw->hDC, 0, 0, picture_, 0, 0, 0, nullptr, DI_NORMAL);
+        if (picture_) DrawIconEx(draw->hDC, 0, 0, picture_.get(), 0, 0, 0, nullptr, DI_NORMAL);
         return TRUE;
     }
     return OwnedWindow::HandleMessage(message, wParam, lParam);

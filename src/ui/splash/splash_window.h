@@ -25,7 +25,7 @@ protected:
 private:
     FontHandle labelFont_;
     FontHandle percentFont_;
-    HICON picture_ = nullptr;
+    UniqueIcon picture_;
     std::wstring percentText_ = L"0";
     int barValue_ = 0;
 };

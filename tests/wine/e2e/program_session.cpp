@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "registry/reg_file.h"
+#include "support/reg_file.h"
 
 namespace e2e {
 

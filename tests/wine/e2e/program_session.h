@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "registry/memory_registry.h"
+#include "support/memory_registry.h"
 #include "ui/common/window_ids.h"
 #include "wine/probe/probe.h"
 

@@ -5,17 +5,12 @@
 
 #include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
-#include "catalogue/views.h"
+#include "platform/services.h"
+#include "platform/unique_handle.h"
 
-namespace ft::ui {
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+namespace ft {
 
 class ToolProcess : public RunningTool {
 public:
@@ -35,4 +30,4 @@ private:
     std::optional<std::uint32_t> exitCode_;
 };
 
-}  // namespace ft::ui
+}  // namespace ft

@@ -1,13 +1,13 @@
-#include "ui/common/platform_services.h"
+#include "platform/platform_services.h"
 
 #include <windows.h>
 
 #include <optional>
 #include <vector>
 
-#include "ui/common/tool_process.h"
+#include "platform/tool_process.h"
 
-namespace ft::ui {
+namespace ft {
 namespace {
 
 std::wstring FirstToken(const std::wstring& commandLine) {
@@ -43,19 +43,27 @@ ToolStart Win32ProcessLauncher::StartTool(const std::wstring& commandLine) {
 void Win32ProcessLauncher::Open(const std::wstring& commandLine) {
     const auto program = SystemProgram(FirstToken(commandLine));
     if (!program) return;
-    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-    line.push_back(L'\0');
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
+    StartProcess(*program, commandLine, startup, false, 0);  // nothing is watched: its handles close at once
+}
+
+StartedProcess StartProcess(const std::wstring& program, const std::wstring& commandLine, STARTUPINFOW& startup,
+                            bool inheritHandles, DWORD creationFlags) {
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program->c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return;
+    StartedProcess started;
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, inheritHandles ? TRUE : FALSE, creationFlags,
+                        nullptr, nullptr, &startup, &process)) {
+        started.error = GetLastError();
+        return started;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    started.process.reset(process.hProcess);
+    started.thread.reset(process.hThread);
+    return started;
 }
 
 std::optional<SystemError> Win32FileSystem::Remove(const std::wstring& path) {
@@ -97,4 +105,4 @@ std::wstring CurrentDirectory() {
     return std::wstring();
 }
 
-}  // namespace ft::ui
+}  // namespace ft

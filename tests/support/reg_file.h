@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/memory_registry.h"
+#include "support/memory_registry.h"
 
 namespace ft {
 

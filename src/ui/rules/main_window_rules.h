@@ -1,19 +1,12 @@
 #pragma once
-// The main window's rules that need no window: percentages, the caption, sorting by header
-// and the smallest window size.
-#include <cstdint>
+// The main window's rules that need no window: twips to pixels, sorting by header and the
+// smallest window size.
 #include <optional>
-#include <string>
 
 namespace ft {
 
 inline constexpr int kTwipsPerInch = 1440;
 int TwipsToPixels(int twips, int dpi);
-
-// The scan takes 600 file types as a full bar: count / 600 * 100, rounded half to even, at most 100.
-std::int32_t ScanPercent(std::int32_t typeCount);
-std::wstring PercentText(std::int32_t percent);
-std::wstring CountCaption(std::int32_t typeCount);
 
 enum class SortOrder { Ascending = 0, Descending = 1 };
 

@@ -1,4 +1,4 @@
-#include "registry/reg_file.h"
+#include "support/reg_file.h"
 
 #include <fstream>
 #include <iterator>
@@ -26,22 +26,17 @@ std::size_t LineOfOffset(const std::vector<std::uint8_t>& bytes, std::size_t end
     return line;
 }
 
-std::size_t LineCount(std::u16string_view text) {
+std::size_t LineCount(std::wstring_view text) {
     std::size_t line = 1;
-    for (char16_t c : text) {
-        if (c == u'\n') ++line;
+    for (wchar_t c : text) {
+        if (c == L'\n') ++line;
     }
     return line;
 }
 
-std::u16string DecodeUtf16Le(const std::vector<std::uint8_t>& bytes, std::size_t start) {
-    std::u16string text;
-    text.reserve((bytes.size() - start) / 2);
-    std::size_t i = start;
-    for (; i + 1 < bytes.size(); i += 2) {
-        text.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
-    }
-    if (i < bytes.size()) {
+std::wstring DecodeUtf16Le(const std::vector<std::uint8_t>& bytes, std::size_t start) {
+    std::wstring text = WideFromUtf16Le(bytes.data() + start, bytes.size() - start);
+    if ((bytes.size() - start) % 2 != 0) {
         throw RegFileError(LineCount(text), "the file ends in the middle of a UTF-16 character");
     }
     return text;
@@ -107,16 +102,16 @@ std::vector<std::wstring> SplitLines(const std::wstring& text) {
 }
 
 std::vector<std::wstring> DecodeLines(const std::vector<std::uint8_t>& bytes) {
-    std::u16string text;
+    std::wstring text;
     if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
         text = DecodeUtf16Le(bytes, 2);
     } else if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
         throw RegFileError(0, "UTF-16 big-endian files are not supported");
     } else {
         const bool bom = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
-        text = DecodeUtf8(bytes, bom ? 3 : 0);
+        text = WideFromUtf16(DecodeUtf8(bytes, bom ? 3 : 0));
     }
-    return SplitLines(WideFromUtf16(text));
+    return SplitLines(text);
 }
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
@@ -131,17 +126,6 @@ int HexDigit(wchar_t c) {
     if (c >= L'a' && c <= L'f') return static_cast<int>(c - L'a' + 10);
     if (c >= L'A' && c <= L'F') return static_cast<int>(c - L'A' + 10);
     return -1;
-}
-
-std::vector<std::uint8_t> Utf16LeWithNul(std::wstring_view text) {
-    std::vector<std::uint8_t> bytes;
-    for (char16_t unit : Utf16FromWide(text)) {
-        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
-    return bytes;
 }
 
 struct Change {
@@ -252,7 +236,7 @@ private:
             change.kind = Change::Kind::kDeleteValue;
         } else if (!AtEnd() && Peek() == L'"') {
             change.type = kRegSz;
-            change.data = Utf16LeWithNul(ParseQuoted("string"));
+            change.data = Utf16LeBytes(ParseQuoted("string") + L'\0');
             ExpectLineEnd();
         } else if (TakePrefix(L"dword:")) {
             change.type = kRegDword;

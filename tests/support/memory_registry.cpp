@@ -1,4 +1,4 @@
-#include "registry/memory_registry.h"
+#include "support/memory_registry.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -53,6 +53,15 @@ void AppendQuoted(std::wstring& out, std::wstring_view name) {
 }
 
 }  // namespace
+
+std::vector<std::uint8_t> Utf16LeBytes(std::wstring_view text) {
+    std::vector<std::uint8_t> bytes;
+    for (char16_t unit : Utf16FromWide(text)) {
+        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    return bytes;
+}
 
 struct MemoryRegistry::Node {
     struct Value {
@@ -169,14 +178,7 @@ void MemoryRegistry::SetValue(std::wstring_view keyPath, std::wstring_view name,
 
 void MemoryRegistry::SetString(std::wstring_view keyPath, std::wstring_view name, std::wstring_view text,
                                std::uint32_t type) {
-    std::vector<std::uint8_t> data;
-    for (char16_t unit : Utf16FromWide(text)) {
-        data.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        data.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-    data.push_back(0);
-    data.push_back(0);
-    SetValue(keyPath, name, type, std::move(data));
+    SetValue(keyPath, name, type, Utf16LeBytes(std::wstring(text) + L'\0'));
 }
 
 void MemoryRegistry::DeleteValue(std::wstring_view keyPath, std::wstring_view name) {

@@ -1,4 +1,4 @@
-#include "catalogue/list_rules.h"
+#include "ui/rules/list_rules.h"
 
 namespace ft {
 namespace {

@@ -1,10 +1,13 @@
 #pragma once
 // Process start, files and the working directory, over the Win32 API.
+#include <windows.h>
+
 #include <string>
 
-#include "catalogue/views.h"
+#include "platform/services.h"
+#include "platform/unique_handle.h"
 
-namespace ft::ui {
+namespace ft {
 
 class Win32ProcessLauncher : public ProcessLauncher {
 public:
@@ -20,10 +23,20 @@ public:
     bool FileExists(const std::wstring& path) override;
 };
 
+// A process that CreateProcessW started, or the error it gave (GetLastError's code).
+struct StartedProcess {
+    UniqueHandle process;
+    UniqueHandle thread;
+    DWORD error = 0;
+};
+// Starts `program` with its whole command line, which is copied since the call may write to it.
+StartedProcess StartProcess(const std::wstring& program, const std::wstring& commandLine, STARTUPINFOW& startup,
+                            bool inheritHandles, DWORD creationFlags);
+
 // The system's own words for an error code, in the user's language.
 SystemError SystemErrorOf(unsigned long code);
 
 // The working directory at whatever length it has.
 std::wstring CurrentDirectory();
 
-}  // namespace ft::ui
+}  // namespace ft

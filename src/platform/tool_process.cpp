@@ -1,10 +1,10 @@
-#include "ui/common/tool_process.h"
+#include "platform/tool_process.h"
 
 #include <algorithm>
 
-#include "ui/common/platform_services.h"
+#include "platform/platform_services.h"
 
-namespace ft::ui {
+namespace ft {
 namespace {
 
 // What is kept of the tool's output; more is read and dropped, so the tool never blocks.
@@ -39,17 +39,11 @@ ToolStart ToolProcess::Start(const std::wstring& program, const std::wstring& co
     startup.hStdInput = input.get();
     startup.hStdOutput = writer.get();
     startup.hStdError = writer.get();
-    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-    line.push_back(L'\0');
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &process)) {
-        return Refused(GetLastError());
-    }
-    CloseHandle(process.hThread);
+    StartedProcess started = StartProcess(program, commandLine, startup, true, CREATE_NO_WINDOW);
+    if (!started.process) return Refused(started.error);
     // Our copies of the tool's ends close here: a tool started later must not inherit them.
     ToolStart start;
-    start.tool.reset(new ToolProcess(process.hProcess, reader.release()));
+    start.tool.reset(new ToolProcess(started.process.release(), reader.release()));
     return start;
 }
 
@@ -93,4 +87,4 @@ std::wstring ToolProcess::Output() const {
     return text;
 }
 
-}  // namespace ft::ui
+}  // namespace ft

@@ -13,6 +13,9 @@
 
 namespace ft {
 
+// Text as the registry stores it: UTF-16LE, with no NUL added.
+std::vector<std::uint8_t> Utf16LeBytes(std::wstring_view text);
+
 class MemoryRegistry : public Registry {
 public:
     MemoryRegistry();

@@ -1,0 +1,56 @@
+#pragma once
+// What the program asks of the system besides the registry: starting programs, files and the
+// system's error texts. The Win32 implementations are beside this header; the unit tests use
+// recording fakes.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace ft {
+
+// A failed system call: its error code and the system's own words for it.
+struct SystemError {
+    std::uint32_t code = 0;
+    std::wstring text;
+};
+
+// A console tool running hidden, with what it writes to its output captured. Releasing it
+// stops the watching and frees what watching it held; the tool itself runs on.
+class RunningTool {
+public:
+    virtual ~RunningTool() = default;
+    // Takes in what the tool has written since the last call, without waiting. Its exit code
+    // once it has ended.
+    virtual std::optional<std::uint32_t> Poll() = 0;
+    // Everything it has written so far, as text.
+    virtual std::wstring Output() const = 0;
+};
+
+struct ToolStart {
+    std::unique_ptr<RunningTool> tool;  // null when it was not started
+    bool noSystemFolder = false;        // why not: its path in the system folder could not be formed,
+    SystemError error;                  // or the system refused to start it
+};
+
+// Programs are started only from the system folder, never found through the search path:
+// that would look in the working directory first, where the export files lie.
+class ProcessLauncher {
+public:
+    virtual ~ProcessLauncher() = default;
+    // A console tool, hidden, its output captured; returns at once.
+    virtual ToolStart StartTool(const std::wstring& commandLine) = 0;
+    // A program with its window shown normally; returns at once and nothing is watched.
+    virtual void Open(const std::wstring& commandLine) = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // Deletes a file. A file that is not there is no error.
+    virtual std::optional<SystemError> Remove(const std::wstring& path) = 0;
+    // True when a file (not a folder) is at the path.
+    virtual bool FileExists(const std::wstring& path) = 0;
+};
+
+}  // namespace ft
