@@ -5,10 +5,17 @@
 //   launch_timer --title CLASS PREFIX [--sort] EXE [ARGS...]
 //       time until EXE has a top-level window of class CLASS whose title starts with
 //       PREFIX; with --sort then also the time of a click on each column header of the
-//       window's list view until the list is sorted by it; then the window is closed
+//       window's list view until the list is sorted by it; with --dpi N then the time the
+//       window takes to handle a change to N dpi, and the change back; then the window is
+//       closed
+// Before it starts EXE it waits until no window of CLASS with that title is left: under Wine
+// a program that has closed its windows can linger for seconds, and a run that followed at
+// once would find the old window. With LAUNCH_TIMER_MARK set it creates that file once the
+// title is up and waits (up to 60 s) until the caller has removed it, so that the caller can
+// read the process's memory from outside at that moment.
 // Prints one line: "ms=<elapsed> exit=<code>", with --title also "peak_kb=<peak working
-// set>" (a process that has exited can no longer be asked) and with --sort
-// "sort0_ms=... sort1_ms=... rows=<list rows>".
+// set>" (a process that has exited can no longer be asked) and "stale_wait_ms=", with --sort
+// "sort0_ms=... sort1_ms=... rows=<list rows>" and with --dpi "dpi_ms=... dpi_back_ms=...".
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -40,6 +47,25 @@ std::wstring QuoteArg(const wchar_t* arg) {
   return out;
 }
 
+// WM_DPICHANGED as the system sends it, its suggested rectangle (the window's own, so that
+// only the DPI changes) placed in the program's memory; the time until it was handled.
+double TimeDpiChange(HANDLE process, HWND window, UINT dpi) {
+  RECT suggested{};
+  GetWindowRect(window, &suggested);
+  void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  SIZE_T done = 0;
+  if (!remote || !WriteProcessMemory(process, remote, &suggested, sizeof suggested, &done)) return -1;
+  LARGE_INTEGER freq, t0, t1;
+  QueryPerformanceFrequency(&freq);
+  QueryPerformanceCounter(&t0);
+  DWORD_PTR result = 0;
+  const bool ok = SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(remote), SMTO_NORMAL,
+                                      600000, &result) != 0;
+  QueryPerformanceCounter(&t1);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  return ok ? 1000.0 * double(t1.QuadPart - t0.QuadPart) / double(freq.QuadPart) : -1;
+}
+
 struct Search {
   DWORD pid;
   const wchar_t* cls;
@@ -51,7 +77,7 @@ BOOL CALLBACK CheckWindow(HWND hwnd, LPARAM param) {
   auto* s = reinterpret_cast<Search*>(param);
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
-  if (pid != s->pid) return TRUE;
+  if (s->pid != 0 && pid != s->pid) return TRUE;
   wchar_t cls[256];
   if (!GetClassNameW(hwnd, cls, 256) || std::wcscmp(cls, s->cls) != 0) return TRUE;
   // Another process's title is read from the window manager, so this does not wait on
@@ -143,8 +169,18 @@ int wmain(int argc, wchar_t** argv) {
                           L"       launch_timer --title CLASS PREFIX EXE [ARGS...]\n");
     return 2;
   }
-  bool sort_mode = title_mode && std::wcscmp(argv[4], L"--sort") == 0;
-  int first = title_mode ? (sort_mode ? 5 : 4) : 2;
+  int first = title_mode ? 4 : 2;
+  bool sort_mode = false;
+  UINT dpi = 0;
+  for (; title_mode && first < argc; ++first) {
+    if (std::wcscmp(argv[first], L"--sort") == 0) {
+      sort_mode = true;
+    } else if (std::wcscmp(argv[first], L"--dpi") == 0 && first + 1 < argc) {
+      dpi = UINT(_wtoi(argv[++first]));
+    } else {
+      break;
+    }
+  }
   if (first >= argc) {
     std::fwprintf(stderr, L"launch_timer: no program given\n");
     return 2;
@@ -157,6 +193,19 @@ int wmain(int argc, wchar_t** argv) {
 
   LARGE_INTEGER freq, t0, t1;
   QueryPerformanceFrequency(&freq);
+  double stale_wait_ms = 0;
+  if (title_mode) {
+    Search stale{0, argv[2], argv[3], nullptr};
+    QueryPerformanceCounter(&t0);
+    for (;;) {
+      stale.found = nullptr;
+      EnumWindows(CheckWindow, reinterpret_cast<LPARAM>(&stale));
+      QueryPerformanceCounter(&t1);
+      stale_wait_ms = Ms(t0, t1, freq);
+      if (!stale.found || stale_wait_ms > 60000) break;
+      Sleep(50);
+    }
+  }
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -187,16 +236,31 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
 
+  if (const wchar_t* mark = _wgetenv(L"LAUNCH_TIMER_MARK"); mark && title_mode) {
+    HANDLE file = CreateFileW(mark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+      for (int waited = 0; waited < 60000 && GetFileAttributesW(mark) != INVALID_FILE_ATTRIBUTES; waited += 20) {
+        Sleep(20);
+      }
+    }
+  }
   double sort_ms[2] = {-1, -1};
   long rows = -1;
   if (sort_mode && !TimeSorts(pi.hProcess, found, sort_ms, &rows)) std::fwprintf(stderr, L"sorting could not be timed\n");
+  double dpi_ms[2] = {-1, -1};
+  if (dpi != 0) {
+    HDC screen = GetDC(nullptr);
+    const UINT was = UINT(GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+    dpi_ms[0] = TimeDpiChange(pi.hProcess, found, dpi);
+    dpi_ms[1] = TimeDpiChange(pi.hProcess, found, was);
+  }
   SIZE_T peak = 0;
   if (title_mode) {
     PROCESS_MEMORY_COUNTERS pmc{};
     pmc.cb = sizeof pmc;
     if (GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc)) peak = pmc.PeakWorkingSetSize;
-    // Let the caller read the process's memory figures before it goes.
-    if (const wchar_t* hold = _wgetenv(L"LAUNCH_TIMER_HOLD_MS")) Sleep(DWORD(_wtoi(hold)));
     EnumWindows(
         [](HWND hwnd, LPARAM pid) -> BOOL {
           DWORD owner = 0;
@@ -209,8 +273,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   GetExitCodeProcess(pi.hProcess, &exit_code);
   std::printf("ms=%.1f", Ms(t0, t1, freq));
-  if (title_mode) std::printf(" peak_kb=%llu", (unsigned long long)(peak / 1024));
+  if (title_mode) std::printf(" peak_kb=%llu stale_wait_ms=%.0f", (unsigned long long)(peak / 1024), stale_wait_ms);
   if (sort_mode) std::printf(" sort0_ms=%.1f sort1_ms=%.1f rows=%ld", sort_ms[0], sort_ms[1], rows);
+  if (dpi != 0) std::printf(" dpi_ms=%.1f dpi_back_ms=%.1f", dpi_ms[0], dpi_ms[1]);
   std::printf(" exit=%lu\n", exit_code);
   std::fflush(stdout);
   CloseHandle(pi.hThread);

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "catalogue/export_job.h"
+#include "catalogue/row_timing.h"
 #include "catalogue/scan_progress.h"
 
 namespace ft {
@@ -35,6 +36,7 @@ void FileTypeCatalogue::Scan() {
                 AddFileType();
             } catch (const std::exception&) {
             }
+            const row_timing::Span yield(row_timing::Step::Yield);
             ending = !main.ProcessPendingMessages();
         }
         ++lKeyIndex;
@@ -45,6 +47,7 @@ void FileTypeCatalogue::Scan() {
         main.SetBusyPointer(false);
         return;
     }
+    row_timing::Report(static_cast<std::size_t>(lTypeCount));
     sCaption = CountCaption(lTypeCount);
     main.SetCaption(sCaption);
     main.SetVisible(true);
@@ -54,20 +57,35 @@ void FileTypeCatalogue::Scan() {
 }
 
 void FileTypeCatalogue::AddFileType() {
+    using row_timing::Span;
+    using row_timing::Step;
+    const Span row(Step::Row);
     ++lTypeCount;
     lPercent = ScanPercent(lTypeCount);
-    services_.progress.SetPercentText(PercentText(lPercent));
-    services_.progress.SetBarValue(lPercent);
+    {
+        const Span progress(Step::Progress);
+        services_.progress.SetPercentText(PercentText(lPercent));
+        services_.progress.SetBarValue(lPercent);
+    }
 
     const std::wstring keyName = reader_.KeyName();
     // A failed query leaves nothing behind: no name and no icon rather than the previous type's.
-    const ShellTypeInfo info = services_.shell.Query(keyName);
+    ShellTypeInfo info;
+    {
+        const Span query(Step::ShellQuery);
+        info = services_.shell.Query(keyName);
+    }
     sTypeName = info.ok ? TrimNull(info.typeName).substr(0, kTypeNameChars) : std::wstring();
     sFileExt = keyName.substr(1);
     sImageKey = ImageKey(sFileExt);
-    if (info.ok) icons_.Store(sImageKey, info.iconIndex);
-
-    services_.fileList.AddRow(FileTypeRow{sFileExt, sTypeName, icons_.Lookup(sImageKey)});
+    std::optional<int> picture;
+    {
+        const Span stores(Step::Stores);
+        if (info.ok) icons_.Store(sImageKey, info.iconIndex);
+        picture = icons_.Lookup(sImageKey);
+    }
+    const Span insert(Step::ListInsert);
+    services_.fileList.AddRow(FileTypeRow{sFileExt, sTypeName, picture});
 }
 
 void FileTypeCatalogue::SelectRow(const std::wstring& extension, const std::wstring& typeName) {

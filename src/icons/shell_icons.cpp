@@ -3,6 +3,7 @@
 #include <commoncontrols.h>
 #include <shellapi.h>
 
+#include "catalogue/row_timing.h"
 #include "platform/dpi.h"
 
 namespace ft {
@@ -95,50 +96,59 @@ void ShellIcons::Resize(PictureList& list, int size) const {
     // Changing the size empties the list but keeps its handle, which the list view holds.
     if (list.pictures) ImageList_SetIconSize(list.pictures, size, size);
     else list.pictures = ImageList_Create(size, size, ILC_COLOR32, 64, 64);
-}
 
-UniqueBitmap ShellIcons::Snapshot(const PictureList& list, int systemIconIndex) {
-    // The icon drawn on the window colour, so the picture is opaque and looks the same
-    // wherever it is shown. An index of -1 gives the bare background.
+    list.surface.reset();
+    list.surfaceDc.reset();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = list.size;
-    info.bmiHeader.biHeight = -list.size;
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     UniqueWindowDc screen = WindowDc(nullptr);
-    UniqueBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    const UniqueMemoryDc dc(CreateCompatibleDC(screen.get()));
-    screen.reset();
-    if (!bitmap || !dc) return UniqueBitmap();
-    const UniqueSelection selection = Select(dc.get(), bitmap.get());
+    list.surface = UniqueBitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    list.surfaceDc = UniqueMemoryDc(CreateCompatibleDC(screen.get()));
+}
+
+bool ShellIcons::Draw(const PictureList& list, int systemIconIndex) {
+    // The icon drawn on the window colour, so the picture is opaque and looks the same
+    // wherever it is shown. An index of -1 gives the bare background. The surface is
+    // selected only while it is drawn on: a bitmap can be selected into one DC at a time,
+    // and the picture list takes it from there.
+    if (!list.surface || !list.surfaceDc) return false;
+    HDC dc = list.surfaceDc.get();
+    const UniqueSelection selection = Select(dc, list.surface.get());
+    if (!selection) return false;
     RECT all{0, 0, list.size, list.size};
-    FillRect(dc.get(), &all, GetSysColorBrush(COLOR_WINDOW));
+    FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
     if (systemIconIndex >= 0 && list.sourceSize == list.size) {
-        ImageList_Draw(list.source, systemIconIndex, dc.get(), 0, 0, ILD_TRANSPARENT);
+        ImageList_Draw(list.source, systemIconIndex, dc, 0, 0, ILD_TRANSPARENT);
     } else if (systemIconIndex >= 0) {
         if (const UniqueIcon icon{ImageList_GetIcon(list.source, systemIconIndex, ILD_TRANSPARENT)}) {
-            DrawIconEx(dc.get(), 0, 0, icon.get(), list.size, list.size, 0, nullptr, DI_NORMAL);
+            DrawIconEx(dc, 0, 0, icon.get(), list.size, list.size, 0, nullptr, DI_NORMAL);
         }
     }
-    return bitmap;  // handed on before the selection ends; it stays a valid bitmap
+    return true;
 }
 
 bool ShellIcons::Append(int systemIconIndex, int slot) {
-    const UniqueBitmap smallBitmap = Snapshot(smallPictures_, systemIconIndex);
-    const UniqueBitmap largeBitmap = Snapshot(largePictures_, systemIconIndex);
-    bool appended = false;
-    if (smallBitmap && largeBitmap) {
-        // Both lists grow together, so one slot names both pictures.
-        const int smallSlot = ImageList_Add(smallPictures_.pictures, smallBitmap.get(), nullptr);
-        const int largeSlot = smallSlot == slot ? ImageList_Add(largePictures_.pictures, largeBitmap.get(), nullptr) : -1;
-        appended = smallSlot == slot && largeSlot == slot;
-        if (!appended) {
-            Undo(smallPictures_.pictures, smallSlot);
-            Undo(largePictures_.pictures, largeSlot);
-        }
+    bool drawn = false;
+    {
+        const row_timing::Span capture(row_timing::Step::Capture);
+        drawn = Draw(smallPictures_, systemIconIndex) && Draw(largePictures_, systemIconIndex);
+    }
+    if (!drawn) return false;
+    const row_timing::Span add(row_timing::Step::StoreAdd);
+    // Both lists grow together, so one slot names both pictures. The lists copy the surfaces.
+    const int smallSlot = ImageList_Add(smallPictures_.pictures, smallPictures_.surface.get(), nullptr);
+    const int largeSlot =
+        smallSlot == slot ? ImageList_Add(largePictures_.pictures, largePictures_.surface.get(), nullptr) : -1;
+    const bool appended = smallSlot == slot && largeSlot == slot;
+    if (!appended) {
+        Undo(smallPictures_.pictures, smallSlot);
+        Undo(largePictures_.pictures, largeSlot);
     }
     return appended;
 }

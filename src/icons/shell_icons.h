@@ -35,14 +35,18 @@ public:
 private:
     // One of the program's picture lists and the system list its pictures are drawn from:
     // the one of their size, or else the nearest larger one, whose icons are scaled down.
+    // Every picture of the list is drawn on the same surface, made when its size is set.
     struct PictureList {
         HIMAGELIST pictures = nullptr;
         HIMAGELIST source = nullptr;
         int size = 0;
         int sourceSize = 0;
+        UniqueMemoryDc surfaceDc;
+        UniqueBitmap surface;
     };
     void Resize(PictureList& list, int size) const;
-    static UniqueBitmap Snapshot(const PictureList& list, int systemIconIndex);
+    // Draws the icon on the list's surface; false when there is no surface to draw on.
+    static bool Draw(const PictureList& list, int systemIconIndex);
     // Adds the icon's small and large picture as `slot` of both lists; false, with neither
     // list changed, when that slot cannot be filled.
     bool Append(int systemIconIndex, int slot);

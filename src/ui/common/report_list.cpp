@@ -93,12 +93,27 @@ void ReportList::Create(HWND parent, int id, DWORD extraStyle, std::span<const C
         columnKeys_.push_back(column.key);
     }
     tips_.Attach(list_);
-    SetWindowSubclass(list_, &ReportList::ListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    Subclass(true);
+}
+
+void ReportList::Subclass(bool attached) {
+    if (attached == subclassed_) return;
+    if (attached) {
+        const auto self = reinterpret_cast<DWORD_PTR>(this);
+        subclassed_ = SetWindowSubclass(list_, &ReportList::ListProc, kSubclassId, self) != FALSE;
+    } else if (RemoveWindowSubclass(list_, &ReportList::ListProc, kSubclassId)) {
+        subclassed_ = false;
+    }
+}
+
+void ReportList::SetFilling(bool filling) {
+    SendMessageW(list_, WM_SETREDRAW, filling ? FALSE : TRUE, 0);
+    Subclass(!filling);
 }
 
 ReportList::~ReportList() {
     // A control that outlives this object must no longer call into it.
-    if (list_) RemoveWindowSubclass(list_, &ReportList::ListProc, kSubclassId);
+    if (list_) Subclass(false);
 }
 
 void ReportList::SetColumnWidth(const wchar_t* key, int width) {
@@ -225,6 +240,7 @@ LRESULT CALLBACK ReportList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LP
     if (message == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &ReportList::ListProc, kSubclassId);
         reinterpret_cast<ReportList*>(self)->list_ = nullptr;
+        reinterpret_cast<ReportList*>(self)->subclassed_ = false;
     }
     try {
         if (const auto handled = reinterpret_cast<ReportList*>(self)->OnListMessage(message, wParam, lParam)) {

@@ -39,6 +39,11 @@ public:
     int ClientWidth() const;  // inside its border, and its vertical scroll bar when it has one
     void SetSmallPictures(HIMAGELIST pictures);
 
+    // While a hidden list is filled in bulk it neither redraws nor lays itself out, and what the
+    // list adds to the control (keys, tips) is detached: under Wine every message to a
+    // subclassed window costs a round trip to the server, several per added row.
+    void SetFilling(bool filling);
+
     void AddRow(const std::wstring& text, const std::wstring& subText, std::optional<int> picture);
     void Clear();
 
@@ -64,7 +69,10 @@ private:
     void ShowSortArrow();
     void CopySelectedRow() const;
 
+    void Subclass(bool attached);
+
     HWND list_ = nullptr;
+    bool subclassed_ = false;
     std::vector<std::wstring> columnKeys_;
     std::vector<Row> rows_;  // a row's lParam is its position here, which is also its order of adding
     SortState sort_;

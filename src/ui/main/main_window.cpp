@@ -75,7 +75,7 @@ bool MainWindow::Create() {
 
     // The list is hidden while the scan fills it; with redrawing off it also skips its layout
     // work on every insert, which otherwise costs as much as the shell queries themselves.
-    SendMessageW(list_.Handle(), WM_SETREDRAW, FALSE, 0);
+    list_.SetFilling(true);
     SetTimer(Handle(), kScanTimer, 1, nullptr);
     return true;
 }
@@ -89,7 +89,7 @@ void MainWindow::SetVisible(bool visible) {
         ShowWindow(Handle(), SW_HIDE);
         return;
     }
-    SendMessageW(list_.Handle(), WM_SETREDRAW, TRUE, 0);
+    list_.SetFilling(false);
     // The first showing honours how the program was started (a shortcut set to minimised or
     // maximised); the start-up picture had the screen until now, so the window takes the
     // foreground unless it starts minimised.
