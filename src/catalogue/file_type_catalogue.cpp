@@ -38,6 +38,7 @@ void FileTypeCatalogue::Scan() {
         }
         ++lKeyIndex;
     }
+    services_.fileList.SortRows();
     sCaption = CountCaption(lTypeCount);
     main.SetCaption(sCaption);
     main.SetVisible(true);
@@ -105,8 +106,9 @@ void FileTypeCatalogue::ShowTypeProperties() {
 
     RegKey shellKey = 0;
     if (reader_.OpenKey(typeKey + L"\\shell", &shellKey) == kRegSuccess) {
-        view.SetText(Box::Text5, reader_.ReadValueText(shellKey, nullptr));
-        ListVerbs(shellKey, typeKey);
+        const std::wstring shellDefault = reader_.ReadValueText(shellKey, nullptr);
+        view.SetText(Box::Text5, shellDefault);
+        ListVerbs(shellKey, typeKey, shellDefault);
         reader_.CloseKey(shellKey);
     } else {
         view.SetText(Box::Text5, L"");
@@ -120,16 +122,44 @@ void FileTypeCatalogue::ShowTypeProperties() {
     services_.mainView.Repaint();
 }
 
-void FileTypeCatalogue::ListVerbs(RegKey shellKey, const std::wstring& typeKey) {
+void FileTypeCatalogue::ListVerbs(RegKey shellKey, const std::wstring& typeKey, const std::wstring& shellDefault) {
+    // The default verb is known only once every verb is: the rows are added after the enumeration.
+    std::vector<VerbFacts> verbs;
+    std::vector<std::wstring> names;
     for (lKeyIndex = 0;; ++lKeyIndex) {
         if (reader_.EnumKey(shellKey, lKeyIndex) != kRegSuccess) break;
-        const std::wstring verb = reader_.KeyName();
-        const std::wstring verbPath = typeKey + L"\\shell\\" + verb;
-        std::wstring action = reader_.ReadDefaultValue(verbPath);
-        if (action.empty()) action = verb;
-        const std::wstring command = reader_.ReadDefaultValue(verbPath + L"\\command");
-        services_.properties.AddVerb(action, command);
+        names.push_back(reader_.KeyName());
+        verbs.push_back(ReadVerb(typeKey + L"\\shell\\" + names.back(), names.back()));
     }
+    const auto defaultVerb = DefaultVerbIndex(shellDefault, names);
+    for (std::size_t i = 0; i < verbs.size(); ++i) {
+        const VerbFacts& verb = verbs[i];
+        const bool isDefault = defaultVerb == i;
+        VerbExplanation explained = ExplainVerb(verb, isDefault, services_.lookups);
+        services_.properties.AddVerb(VerbRow{verb.action.empty() ? verb.name : verb.action, verb.command,
+                                             std::move(explained.text), isDefault,
+                                             explained.missingProgram.has_value()});
+    }
+}
+
+VerbFacts FileTypeCatalogue::ReadVerb(const std::wstring& verbPath, const std::wstring& verbName) {
+    VerbFacts verb;
+    verb.name = verbName;
+    RegKey key = 0;
+    if (reader_.OpenKey(verbPath, &key) == kRegSuccess) {
+        verb.action = reader_.ReadValueText(key, nullptr);
+        verb.muiVerb = reader_.ReadValueText(key, L"MUIVerb");
+        verb.legacyDisable = reader_.HasValue(key, L"LegacyDisable");
+        verb.programmaticAccessOnly = reader_.HasValue(key, L"ProgrammaticAccessOnly");
+        verb.extended = reader_.HasValue(key, L"Extended");
+        reader_.CloseKey(key);
+    }
+    if (reader_.OpenKey(verbPath + L"\\command", &key) == kRegSuccess) {
+        verb.command = reader_.ReadValueText(key, nullptr);
+        if (reader_.HasValue(key, L"DelegateExecute")) verb.delegateExecute = reader_.ReadValueText(key, L"DelegateExecute");
+        reader_.CloseKey(key);
+    }
+    return verb;
 }
 
 std::wstring FileTypeCatalogue::ReadTypeKey(const std::wstring& extKey) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "catalogue/icon_stores.h"
+#include "catalogue/verb_rules.h"
 #include "catalogue/views.h"
 #include "registry/registry_reader.h"
 
@@ -25,6 +26,7 @@ struct CatalogueServices {
     BackupView& backup;
     ProcessLauncher& launcher;
     FileSystem& files;
+    ShellLookups& lookups;
 };
 
 // Longest type name a row shows, as the shell's fixed field allows.
@@ -61,7 +63,8 @@ public:
 
 private:
     void AddFileType();
-    void ListVerbs(RegKey shellKey, const std::wstring& typeKey);
+    void ListVerbs(RegKey shellKey, const std::wstring& typeKey, const std::wstring& shellDefault);
+    VerbFacts ReadVerb(const std::wstring& verbPath, const std::wstring& verbName);
     std::wstring ReadTypeKey(const std::wstring& extKey);
 
     CatalogueServices services_;

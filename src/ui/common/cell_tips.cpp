@@ -3,14 +3,20 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
+#include "catalogue/list_rules.h"
 #include "ui/common/layout.h"
 
 namespace ft::ui {
 namespace {
 
-// Pixels at 96 dpi: the room a cell keeps beside its text, and the width past which a tip wraps.
+// Pixels at 96 dpi: the room a cell keeps beside its text, and what a tip keeps free around its
+// text within the monitor's work area (its own margins and border).
 constexpr int kTextPadding = 12;
-constexpr int kMaxTipWidth = 600;
+constexpr int kTipFrame = 24;
+// A tooltip keeps at most 1,024 characters of its text, the terminating NUL included.
+constexpr std::size_t kMaxTipChars = 1023;
 
 int Scaled(int pixelsAt96, HWND hwnd) { return MulDiv(pixelsAt96, static_cast<int>(DpiOf(hwnd)), 96); }
 
@@ -26,6 +32,31 @@ RECT CellLabelRect(HWND list, int row, int column) {
 
 }  // namespace
 
+std::wstring FitTipToMonitor(HWND tooltip, POINT at, const std::wstring& text) {
+    MONITORINFO monitor{sizeof(monitor)};
+    if (!GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor)) return text;
+    const RECT& work = monitor.rcWork;
+    const int frame = MulDiv(kTipFrame, static_cast<int>(MonitorDpi(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST))), 96);
+    const int width = std::max(1, static_cast<int>(work.right - work.left) - frame);
+    const int height = std::max(1, static_cast<int>(work.bottom - work.top) - frame);
+    SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, width);
+    HDC dc = GetDC(tooltip);
+    if (!dc) return text;
+    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(tooltip, WM_GETFONT, 0, 0)));
+    // Measured as the tooltip draws a text that wraps: broken between words, or inside a word
+    // wider than the line.
+    const auto fits = [&](const std::wstring& candidate) {
+        RECT box{0, 0, width, 0};
+        DrawTextW(dc, candidate.c_str(), static_cast<int>(candidate.size()), &box,
+                  DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+        return box.bottom - box.top <= height;
+    };
+    std::wstring shown = CutToFit(text, kMaxTipChars, fits);
+    SelectObject(dc, previous);
+    ReleaseDC(tooltip, dc);
+    return shown;
+}
+
 void CellTips::Attach(HWND list) {
     list_ = list;
     row_ = -1;
@@ -34,11 +65,10 @@ void CellTips::Attach(HWND list) {
     tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, list, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
-    if (tips_) SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, Scaled(kMaxTipWidth, list));
 }
 
 void CellTips::OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                              const std::function<std::wstring(int row, int column)>& cellText) {
+                              const std::function<Tip(int row, int column)>& cellTip) {
     if (!tips_) return;
     if (message == WM_MOUSEMOVE) {
         LVHITTESTINFO hit{};
@@ -49,7 +79,7 @@ void CellTips::OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam,
             Forget();
             row_ = row;
             column_ = column;
-            if (row >= 0) ShowFor(row, column, cellText(row, column));
+            if (row >= 0) ShowFor(row, column, cellTip(row, column));
         }
     }
     // The cell's tool is in place before the tooltip sees the pointer move into it.
@@ -59,11 +89,14 @@ void CellTips::OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam,
     SendMessageW(tips_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
-void CellTips::ShowFor(int row, int column, const std::wstring& text) {
-    if (text.empty()) return;
+void CellTips::ShowFor(int row, int column, const Tip& tip) {
+    if (tip.text.empty()) return;
     const RECT cell = CellLabelRect(list_, row, column);
-    const int needed = ListView_GetStringWidth(list_, text.c_str()) + Scaled(kTextPadding, list_);
-    if (needed <= cell.right - cell.left) return;
+    const int needed = ListView_GetStringWidth(list_, tip.text.c_str()) + Scaled(kTextPadding, list_);
+    if (!tip.always && needed <= cell.right - cell.left) return;
+    POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    ClientToScreen(list_, &at);
+    const std::wstring text = FitTipToMonitor(tips_, at, tip.text);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.hwnd = list_;

@@ -175,7 +175,8 @@ void ApplySuggestedRect(HWND hwnd, LPARAM lParam) {
 }
 
 HWND CreateTooltips(HWND owner) {
-    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+    // Texts are shown as they are: an "&" in a registry value is no mnemonic.
+    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, GetModuleHandleW(nullptr),
                            nullptr);
 }

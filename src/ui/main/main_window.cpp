@@ -8,6 +8,7 @@
 
 #include "ui/common/window_ids.h"
 #include "ui/res/resource.h"
+#include "version.h"
 
 namespace ft::ui {
 namespace {
@@ -53,7 +54,8 @@ bool MainWindow::Create() {
     properties_ = std::make_unique<PropertiesWindow>(Handle(), appIcons_, shellIcons_);
     backup_ = std::make_unique<BackupWindow>(Handle(), appIcons_, launcher_);
     catalogue_ = std::make_unique<FileTypeCatalogue>(CatalogueServices{
-        registry_, shellIcons_, shellIcons_, *this, *this, *splash_, *properties_, *backup_, launcher_, files_});
+        registry_, shellIcons_, shellIcons_, *this, *this, *splash_, *properties_, *backup_, launcher_, files_,
+        lookups_});
 
     list_.Create(Handle(), kIdFileList, 0, kColumns);
     font_ = CreateMessageFont(dpi_);
@@ -99,6 +101,8 @@ void MainWindow::ProcessPendingMessages() { YieldToWindowSystem(); }
 void MainWindow::Repaint() { RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); }
 
 void MainWindow::AddRow(const FileTypeRow& row) { list_.AddRow(row.extension, row.typeName, row.iconSlot); }
+
+void MainWindow::SortRows() { list_.SortNow(); }
 
 void MainWindow::OnSize(WPARAM state) {
     if (bResizing || state == SIZE_MINIMIZED || !list_.Handle()) return;
@@ -193,7 +197,7 @@ void MainWindow::OnCommand(int id) {
         catalogue_->RunCommand(2);
         break;
     case kIdMenuBlog:
-        ShellExecuteW(Handle(), L"open", kMakerWebPage, L"", L"", SW_SHOWNOACTIVATE);
+        ShellExecuteW(Handle(), L"open", FT_MAKER_WEB_PAGE, L"", L"", SW_SHOWNOACTIVATE);
         break;
     default:
         break;

@@ -18,9 +18,6 @@
 
 namespace ft::ui {
 
-// The maker's web page, opened by the third menu entry.
-inline constexpr wchar_t kMakerWebPage[] = L"https://kestrix.example/blog/";
-
 class MainWindow : public Window, public MainView, public FileListView {
 public:
     // `startupShowCommand`: the show state the program was started with (wWinMain's nCmdShow).
@@ -38,6 +35,7 @@ public:
     void ProcessPendingMessages() override;
     void Repaint() override;
     void AddRow(const FileTypeRow& row) override;
+    void SortRows() override;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -54,6 +52,7 @@ private:
     ShellIcons shellIcons_;
     Win32ProcessLauncher launcher_;
     Win32FileSystem files_;
+    Win32ShellLookups lookups_;
     ClassIcons appIcons_;
     HMENU commands_ = nullptr;  // mnuOfCommands
     UINT dpi_ = 96;
