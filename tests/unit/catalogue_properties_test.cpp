@@ -342,5 +342,59 @@ TEST(CatalogueProperties, MenuIndexTwoExportsAndEveryOtherIndexShowsProperties) 
     }
 }
 
+// What each verb row says besides the registry's texts: the shell's default verb, whether the
+// program can be found (as the shell looks for it), and the notes of its tooltip.
+TEST(CatalogueProperties, VerbRowsTellTheDefaultVerbAndWhetherTheirProgramCanBeFound) {
+    CatalogueRig rig;
+    fakes::LoadReg(rig.registry, R"reg(
+[HKEY_CLASSES_ROOT\.v]
+@="vfile"
+[HKEY_CLASSES_ROOT\vfile\shell]
+@="Play, EDIT"
+[HKEY_CLASSES_ROOT\vfile\shell\open\command]
+@="\"%1\" %*"
+[HKEY_CLASSES_ROOT\vfile\shell\edit]
+"MUIVerb"="@app.dll,-1"
+[HKEY_CLASSES_ROOT\vfile\shell\edit\command]
+@="C:\\Program Files\\App\\app.exe /e %1"
+[HKEY_CLASSES_ROOT\vfile\shell\tool\command]
+@="tool /x"
+[HKEY_CLASSES_ROOT\vfile\shell\gone\command]
+@="%Tools%\\gone.exe %1"
+[HKEY_CLASSES_ROOT\vfile\shell\net\command]
+@="\\\\server\\share\\x.exe %1"
+[HKEY_CLASSES_ROOT\vfile\shell\zip\command]
+@="C:\\missing.exe"
+"DelegateExecute"="{0}"
+)reg");
+    rig.lookups.indirect[L"@app.dll,-1"] = L"&Edit && Go";
+    rig.lookups.variables = {{L"ProgramFiles", L"C:\\Program Files"}, {L"Tools", L"C:\\Tools"}};
+    rig.lookups.appPaths[L"tool.exe"] = L"\"%ProgramFiles%\\Tool\\tool.exe\"";
+    rig.lookups.files = {L"C:\\Program Files\\App\\app.exe", L"C:\\Program Files\\Tool\\tool.exe"};
+    Request(rig, L"v", L"V");
+
+    std::vector<std::wstring> defaults, missing;
+    for (const VerbRow& row : rig.properties.rows) {
+        if (row.isDefault) defaults.push_back(row.action);
+        if (row.programMissing) missing.push_back(row.action);
+    }
+    EXPECT_EQ(defaults, (std::vector<std::wstring>{L"edit"}));  // "Play" is no verb; names match in any case
+    EXPECT_EQ(missing, (std::vector<std::wstring>{L"gone"}));
+    const auto tipOf = [&](const wchar_t* action) {
+        for (const VerbRow& row : rig.properties.rows)
+            if (row.action == action) return row.explanation;
+        return std::wstring();
+    };
+    EXPECT_EQ(tipOf(L"edit"), L"菜单中显示为：Edit & Go（默认动作）\r\n命令行：C:\\Program Files\\App\\app.exe /e %1");
+    EXPECT_EQ(tipOf(L"gone"), L"菜单中显示为：gone\r\n命令行：C:\\Tools\\gone.exe %1\r\n找不到程序：C:\\Tools\\gone.exe");
+    EXPECT_EQ(tipOf(L"zip"), L"菜单中显示为：zip\r\n命令行：C:\\missing.exe\r\n由 DelegateExecute 处理，不用命令行：{0}");
+    ExpectEveryKeyClosed(rig.registry);
+
+    // Without a listed verb that exists: open, else the first verb.
+    EXPECT_EQ(DefaultVerbIndex(L"Play", {L"print", L"Open"}), 1u);
+    EXPECT_EQ(DefaultVerbIndex(L"", {L"print", L"edit"}), 0u);
+    EXPECT_EQ(DefaultVerbIndex(L"open", {}), std::nullopt);
+}
+
 }  // namespace
 }  // namespace ft
