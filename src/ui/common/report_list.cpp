@@ -115,7 +115,6 @@ void ReportList::Create(HWND parent, int id, DWORD extraStyle, std::span<const C
         ListView_InsertColumn(list_, static_cast<int>(columnKeys_.size()), &lvc);
         columnKeys_.push_back(column.key);
     }
-    ShowSortArrow();
     tips_.Attach(list_);
     SetWindowSubclass(list_, &ReportList::ListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
