@@ -11,10 +11,10 @@
 namespace ft::ui {
 namespace {
 
-// Pixels at 96 dpi: the room a cell keeps beside its text, and what a tip keeps free around its
-// text within the monitor's work area (its own margins and border).
+// Pixels at 96 dpi: the room a cell keeps beside its text, and what a tip keeps free to each
+// edge of the monitor's work area.
 constexpr int kTextPadding = 12;
-constexpr int kTipFrame = 24;
+constexpr int kTipGap = 4;
 // A tooltip keeps at most 1,024 characters of its text, the terminating NUL included.
 constexpr std::size_t kMaxTipChars = 1023;
 
@@ -35,23 +35,45 @@ RECT CellLabelRect(HWND list, int row, int column) {
 std::wstring FitTipToMonitor(HWND tooltip, POINT at, const std::wstring& text) {
     MONITORINFO monitor{sizeof(monitor)};
     if (!GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor)) return text;
+    // The tip's border and margins around its text, and a little room to the work area's edge.
+    RECT frame{};
+    SendMessageW(tooltip, TTM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&frame));
+    const int gap = MulDiv(kTipGap, static_cast<int>(MonitorDpi(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST))), 96);
     const RECT& work = monitor.rcWork;
-    const int frame = MulDiv(kTipFrame, static_cast<int>(MonitorDpi(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST))), 96);
-    const int width = std::max(1, static_cast<int>(work.right - work.left) - frame);
-    const int height = std::max(1, static_cast<int>(work.bottom - work.top) - frame);
+    const int width = std::max(1, static_cast<int>(work.right - work.left - (frame.right - frame.left)) - 2 * gap);
+    const int height = std::max(1, static_cast<int>(work.bottom - work.top - (frame.bottom - frame.top)) - 2 * gap);
     SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, width);
     HDC dc = GetDC(tooltip);
     if (!dc) return text;
     const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(tooltip, WM_GETFONT, 0, 0)));
-    // Measured as the tooltip draws a text that wraps: broken between words, or inside a word
-    // wider than the line.
-    const auto fits = [&](const std::wstring& candidate) {
-        RECT box{0, 0, width, 0};
-        DrawTextW(dc, candidate.c_str(), static_cast<int>(candidate.size()), &box,
-                  DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
-        return box.bottom - box.top <= height;
+    // A tooltip wraps between words only: a word wider than a line gets line breaks of its own.
+    const auto wrapped = [&](const std::wstring& candidate) {
+        std::wstring out;
+        for (std::size_t i = 0; i < candidate.size();) {
+            const std::size_t end = std::min(candidate.find_first_of(L" \t\r\n", i), candidate.size());
+            while (i < end) {
+                int fit = 0;
+                SIZE size{};
+                const int length = static_cast<int>(end - i);
+                GetTextExtentExPointW(dc, candidate.data() + i, length, width, &fit, nullptr, &size);
+                fit = std::clamp(fit, 1, length);
+                if (fit < length && fit > 1 && candidate[i + fit - 1] >= 0xD800 && candidate[i + fit - 1] <= 0xDBFF) --fit;
+                out.append(candidate, i, static_cast<std::size_t>(fit));
+                i += static_cast<std::size_t>(fit);
+                if (i < end) out += L"\r\n";
+            }
+            if (end < candidate.size()) out.push_back(candidate[end]);
+            i = end + 1;
+        }
+        return out;
     };
-    std::wstring shown = CutToFit(text, kMaxTipChars, fits);
+    const auto fits = [&](const std::wstring& candidate) {
+        const std::wstring lines = wrapped(candidate);
+        RECT box{0, 0, width, 0};
+        DrawTextW(dc, lines.c_str(), static_cast<int>(lines.size()), &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        return lines.size() <= kMaxTipChars && box.bottom - box.top <= height;
+    };
+    const std::wstring shown = wrapped(CutToFit(text, kMaxTipChars, fits));
     SelectObject(dc, previous);
     ReleaseDC(tooltip, dc);
     return shown;

@@ -392,7 +392,8 @@ TEST(Properties, OddValuesShowAsTextOrNothingAndLargeTypesWhole) {
     for (HWND shownTip : probe::TopLevelWindowsOfClass(session.app().pid(), L"tooltips_class32")) {
         RECT placed = probe::WindowRect(shownTip), inside{};
         if (!IsWindowVisible(shownTip)) continue;
-        EXPECT_TRUE(IntersectRect(&inside, &placed, &work) && EqualRect(&inside, &placed)) << "the tooltip leaves the work area";
+        EXPECT_TRUE(IntersectRect(&inside, &placed, &work) && EqualRect(&inside, &placed)) << "the tooltip at " << placed.left << "," << placed.top << "-" << placed.right << "," << placed.bottom
+            << " leaves the work area " << work.left << "," << work.top << "-" << work.right << "," << work.bottom;
     }
     probe::Screenshot(window, L"properties-window-long-tooltip");
     probe::Screenshot(window, L"properties-window-ftoddlarge");
