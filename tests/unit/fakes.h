@@ -237,20 +237,18 @@ struct FakeLookups : ShellLookups {
     std::wstring ExpandEnvironment(const std::wstring& text) override {
         std::wstring out = text;
         for (const auto& [name, value] : variables)
-            for (std::size_t at; (at = out.find(L"%" + name + L"%")) != std::wstring::npos;)
-                out.replace(at, name.size() + 2, value);
+            if (const auto at = out.find(L"%" + name + L"%"); at != std::wstring::npos) out.replace(at, name.size() + 2, value);
         return out;
     }
-    std::optional<std::wstring> IndirectString(const std::wstring& reference) override { return Find(indirect, reference); }
-    bool FileExists(const std::wstring& path) override { return files.count(path) != 0; }
+    std::optional<std::wstring> IndirectString(const std::wstring& at) override { return Find(indirect, at); }
+    bool FileExists(const std::wstring& path) override { return files.contains(path); }
     std::optional<std::wstring> AppPath(const std::wstring& name) override { return Find(appPaths, name); }
-    bool OnSearchPath(const std::wstring& name) override { return onPath.count(name) != 0; }
+    bool OnSearchPath(const std::wstring&) override { return false; }
     static std::optional<std::wstring> Find(const std::map<std::wstring, std::wstring>& map, const std::wstring& key) {
-        const auto it = map.find(key);
-        return it == map.end() ? std::nullopt : std::optional<std::wstring>(it->second);
+        return map.contains(key) ? std::optional(map.at(key)) : std::nullopt;
     }
     std::map<std::wstring, std::wstring> variables, indirect, appPaths;
-    std::set<std::wstring> files, onPath;
+    std::set<std::wstring> files;
 };
 
 // Splits a command line as CommandLineToArgvW does: blanks separate arguments outside quotes;

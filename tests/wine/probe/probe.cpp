@@ -523,8 +523,7 @@ std::vector<int> RemoteListView::HeaderFormats() const {
     const HWND header = Header();
     RemoteBuffer buffer(process_, sizeof(HDITEMW));
     for (int i = 0; header && i < static_cast<int>(Send(header, HDM_GETITEMCOUNT, 0, 0)); ++i) {
-        HDITEMW hd{};
-        hd.mask = HDI_FORMAT;
+        HDITEMW hd{HDI_FORMAT};
         buffer.Write(0, &hd, sizeof hd);
         if (Send(header, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(buffer.address()))) buffer.Read(0, &hd, sizeof hd);
         formats.push_back(hd.fmt);
