@@ -11,7 +11,7 @@ add_library(ft_win STATIC
   src/icons/shell_icons.cpp
   ${UI_SOURCES}
 )
-target_link_libraries(ft_win PUBLIC ft_core ft_ui_rules advapi32 shell32 comctl32 gdi32 user32 uxtheme ole32)
+target_link_libraries(ft_win PUBLIC ft_core ft_ui_rules advapi32 shell32 shlwapi comctl32 gdi32 user32 uxtheme ole32)
 target_compile_definitions(ft_win PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 target_compile_definitions(ft_core PUBLIC UNICODE _UNICODE NOMINMAX)
 
@@ -20,6 +20,7 @@ add_executable(filetypes WIN32 src/ui/app/winmain.cpp src/ui/res/app.rc)
 set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(src/ui/res/version.h.in ${GENERATED_DIR}/version.h @ONLY)
 target_include_directories(filetypes PRIVATE ${GENERATED_DIR})
+target_include_directories(ft_win PRIVATE ${GENERATED_DIR})  # the maker's web page
 # windres reports no dependencies, so name what the resource script pulls in.
 set(RES_DIR ${CMAKE_SOURCE_DIR}/src/ui/res)
 set_source_files_properties(src/ui/res/app.rc PROPERTIES

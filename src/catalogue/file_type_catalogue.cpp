@@ -47,6 +47,7 @@ void FileTypeCatalogue::Scan() {
         main.SetBusyPointer(false);
         return;
     }
+    services_.fileList.SortRows();
     row_timing::Report(static_cast<std::size_t>(lTypeCount));
     sCaption = CountCaption(lTypeCount);
     main.SetCaption(sCaption);
@@ -121,8 +122,9 @@ void FileTypeCatalogue::ShowTypeProperties() {
     view.ClearVerbs();
 
     if (const auto shellKey = reader_.Open(typeKey + L"\\shell")) {
-        view.SetText(Box::Text5, reader_.ReadValueText(shellKey.get(), nullptr));
-        ListVerbs(shellKey.get(), typeKey);
+        const std::wstring shellDefault = reader_.ReadValueText(shellKey.get(), nullptr);
+        view.SetText(Box::Text5, shellDefault);
+        ListVerbs(shellKey.get(), typeKey, shellDefault);
     } else {
         view.SetText(Box::Text5, L"");
     }
@@ -135,16 +137,43 @@ void FileTypeCatalogue::ShowTypeProperties() {
     services_.mainView.Repaint();
 }
 
-void FileTypeCatalogue::ListVerbs(RegKey shellKey, const std::wstring& typeKey) {
+void FileTypeCatalogue::ListVerbs(RegKey shellKey, const std::wstring& typeKey, const std::wstring& shellDefault) {
+    // The default verb is known only once every verb is: the rows are added after the enumeration.
+    std::vector<VerbFacts> verbs;
+    std::vector<std::wstring> names;
     for (lKeyIndex = 0;; ++lKeyIndex) {
         if (reader_.EnumKey(shellKey, lKeyIndex) != kRegSuccess) break;
-        const std::wstring verb = reader_.KeyName();
-        const std::wstring verbPath = typeKey + L"\\shell\\" + verb;
-        std::wstring action = reader_.ReadDefaultValue(verbPath);
-        if (action.empty()) action = verb;
-        const std::wstring command = reader_.ReadDefaultValue(verbPath + L"\\command");
-        services_.properties.AddVerb(action, command);
+        names.push_back(reader_.KeyName());
+        verbs.push_back(ReadVerb(typeKey + L"\\shell\\" + names.back(), names.back()));
     }
+    const auto defaultVerb = DefaultVerbIndex(shellDefault, names);
+    for (std::size_t i = 0; i < verbs.size(); ++i) {
+        const VerbFacts& verb = verbs[i];
+        const bool isDefault = defaultVerb == i;
+        VerbExplanation explained = ExplainVerb(verb, isDefault, services_.lookups);
+        services_.properties.AddVerb(VerbRow{verb.action.empty() ? verb.name : verb.action, verb.command,
+                                             std::move(explained.text), isDefault,
+                                             explained.missingProgram.has_value()});
+    }
+}
+
+VerbFacts FileTypeCatalogue::ReadVerb(const std::wstring& verbPath, const std::wstring& verbName) {
+    VerbFacts verb;
+    verb.name = verbName;
+    if (const auto key = reader_.Open(verbPath)) {
+        verb.action = reader_.ReadValueText(key.get(), nullptr);
+        verb.muiVerb = reader_.ReadValueText(key.get(), L"MUIVerb");
+        verb.legacyDisable = reader_.HasValue(key.get(), L"LegacyDisable");
+        verb.programmaticAccessOnly = reader_.HasValue(key.get(), L"ProgrammaticAccessOnly");
+        verb.extended = reader_.HasValue(key.get(), L"Extended");
+    }
+    if (const auto key = reader_.Open(verbPath + L"\\command")) {
+        verb.command = reader_.ReadValueText(key.get(), nullptr);
+        if (reader_.HasValue(key.get(), L"DelegateExecute")) {
+            verb.delegateExecute = reader_.ReadValueText(key.get(), L"DelegateExecute");
+        }
+    }
+    return verb;
 }
 
 std::wstring FileTypeCatalogue::ReadTypeKey(const std::wstring& extKey, std::wstring* keyValue,

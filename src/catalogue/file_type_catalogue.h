@@ -10,6 +10,7 @@
 #include <string>
 
 #include "catalogue/icon_stores.h"
+#include "catalogue/verb_rules.h"
 #include "catalogue/views.h"
 #include "platform/services.h"
 #include "registry/registry_reader.h"
@@ -27,6 +28,7 @@ struct CatalogueServices {
     BackupView& backup;
     ProcessLauncher& launcher;
     FileSystem& files;
+    ShellLookups& lookups;
 };
 
 // Longest type name a row shows, as the shell's fixed field allows.
@@ -63,7 +65,8 @@ public:
 
 private:
     void AddFileType();
-    void ListVerbs(RegKey shellKey, const std::wstring& typeKey);
+    void ListVerbs(RegKey shellKey, const std::wstring& typeKey, const std::wstring& shellDefault);
+    VerbFacts ReadVerb(const std::wstring& verbPath, const std::wstring& verbName);
     // The type key that the extension key's default value names; the extension key itself when
     // it names none or cannot be opened. `keyValue` and `contentType`, when asked for, receive
     // what the extension key holds ("" when it cannot be opened).

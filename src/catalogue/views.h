@@ -40,6 +40,9 @@ class FileListView {
 public:
     virtual ~FileListView() = default;
     virtual void AddRow(const FileTypeRow& row) = 0;
+    // The scan has added every row: they are sorted once now, in the list's current order, rather
+    // than one insert at a time.
+    virtual void SortRows() = 0;
 };
 
 // The start-up progress window.
@@ -65,6 +68,15 @@ public:
     virtual void Repaint() = 0;
 };
 
+// One row of the properties window's verb list: the registry's texts, and what they mean.
+struct VerbRow {
+    std::wstring action;
+    std::wstring command;
+    std::wstring explanation;     // the row's tooltip
+    bool isDefault = false;       // the verb the shell runs on a double-click
+    bool programMissing = false;  // the command's program cannot be found
+};
+
 // The properties window. It builds itself on the first call and stays hidden until Show.
 class PropertiesView {
 public:
@@ -74,7 +86,7 @@ public:
     virtual int VerbListWidth() = 0;
     virtual void SetVerbColumnWidths(int action, int command) = 0;
     virtual void ClearVerbs() = 0;
-    virtual void AddVerb(const std::wstring& action, const std::wstring& command) = 0;
+    virtual void AddVerb(const VerbRow& row) = 0;
     virtual void SetIcons(std::optional<int> iconSlot) = 0;  // small and large picture of the slot
     virtual void Show() = 0;
 };

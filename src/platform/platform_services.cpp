@@ -1,6 +1,7 @@
 #include "platform/platform_services.h"
 
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <optional>
 #include <vector>
@@ -78,6 +79,60 @@ std::optional<SystemError> Win32FileSystem::Remove(const std::wstring& path) {
 bool Win32FileSystem::FileExists(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring Win32ShellLookups::ExpandEnvironment(const std::wstring& text) {
+    // The system expands at most 32K characters; a longer text is shown as it is stored.
+    if (text.find(L'%') == std::wstring::npos || text.size() >= 32 * 1024) return text;
+    const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+    if (needed == 0) return text;
+    std::wstring expanded(needed, L'\0');
+    const DWORD written = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), needed);
+    if (written == 0 || written > needed) return text;
+    expanded.resize(written - 1);
+    return expanded;
+}
+
+std::optional<std::wstring> Win32ShellLookups::IndirectString(const std::wstring& reference) {
+    std::wstring text(1024, L'\0');
+    if (SHLoadIndirectString(reference.c_str(), text.data(), static_cast<UINT>(text.size()), nullptr) != S_OK) {
+        return std::nullopt;
+    }
+    text.resize(wcsnlen(text.c_str(), text.size()));
+    return text;
+}
+
+bool Win32ShellLookups::FileExists(const std::wstring& path) { return Win32FileSystem().FileExists(path); }
+
+std::optional<std::wstring> Win32ShellLookups::AppPath(const std::wstring& name) {
+    const std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + name;
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        // Stored as it is: the rules expand it.
+        constexpr DWORD kText = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+        DWORD bytes = 0;
+        if (RegGetValueW(root, key.c_str(), nullptr, kText, nullptr, nullptr, &bytes) != ERROR_SUCCESS) continue;
+        std::wstring path(bytes / sizeof(wchar_t) + 1, L'\0');
+        bytes = static_cast<DWORD>(path.size() * sizeof(wchar_t));
+        if (RegGetValueW(root, key.c_str(), nullptr, kText, nullptr, path.data(), &bytes) != ERROR_SUCCESS) continue;
+        path.resize(wcsnlen(path.c_str(), path.size()));
+        return path;
+    }
+    return std::nullopt;
+}
+
+bool Win32ShellLookups::OnSearchPath(const std::wstring& name) {
+    // Where the shell looks for a bare name besides App Paths: the Windows folder, the system
+    // folder and PATH. Not the working directory: the shell's is not this program's.
+    wchar_t folder[MAX_PATH] = {};
+    std::wstring folders;
+    if (const UINT n = GetSystemDirectoryW(folder, MAX_PATH); n > 0 && n < MAX_PATH) folders.append(folder, n);
+    if (const UINT n = GetWindowsDirectoryW(folder, MAX_PATH); n > 0 && n < MAX_PATH) folders.append(L";").append(folder, n);
+    if (const DWORD n = GetEnvironmentVariableW(L"PATH", nullptr, 0); n > 0) {
+        std::wstring path(n, L'\0');
+        const DWORD written = GetEnvironmentVariableW(L"PATH", path.data(), n);
+        if (written > 0 && written < n) folders.append(L";").append(path.c_str(), written);
+    }
+    return SearchPathW(folders.c_str(), name.c_str(), L".exe", 0, nullptr, nullptr) > 0;
 }
 
 SystemError SystemErrorOf(unsigned long code) {

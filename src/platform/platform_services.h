@@ -2,6 +2,7 @@
 // Process start, files and the working directory, over the Win32 API.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "platform/services.h"
@@ -32,6 +33,17 @@ struct StartedProcess {
 // Starts `program` with its whole command line, which is copied since the call may write to it.
 StartedProcess StartProcess(const std::wstring& program, const std::wstring& commandLine, STARTUPINFOW& startup,
                             bool inheritHandles, DWORD creationFlags);
+
+// What the verb rules look up. App Paths lies under HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER,
+// outside the registry reader's HKEY_CLASSES_ROOT, so it is read here, directly.
+class Win32ShellLookups : public ShellLookups {
+public:
+    std::wstring ExpandEnvironment(const std::wstring& text) override;
+    std::optional<std::wstring> IndirectString(const std::wstring& reference) override;
+    bool FileExists(const std::wstring& path) override;
+    std::optional<std::wstring> AppPath(const std::wstring& name) override;
+    bool OnSearchPath(const std::wstring& name) override;
+};
 
 // The system's own words for an error code, in the user's language.
 SystemError SystemErrorOf(unsigned long code);

@@ -64,6 +64,13 @@ std::wstring RegistryReader::ReadValueText(RegKey key, const wchar_t* valueName)
     return sRegText;
 }
 
+bool RegistryReader::HasValue(RegKey key, const wchar_t* valueName) {
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    const RegStatus status = registry_.QueryValue(key, valueName, &type, nullptr, &size);
+    return status == kRegSuccess || status == kRegMoreData;
+}
+
 std::wstring RegistryReader::ReadDefaultValue(const std::wstring& path, bool* opened) {
     const OpenedKey key = Open(path);
     if (opened) *opened = static_cast<bool>(key);

@@ -42,6 +42,8 @@ public:
     std::wstring ReadDefaultValue(const std::wstring& path, bool* opened = nullptr);
     // QueryValueEx + ValueToText on an open key.
     std::wstring ReadValueText(RegKey key, const wchar_t* valueName);
+    // Whether an open key has the value, of whatever type.
+    bool HasValue(RegKey key, const wchar_t* valueName);
 
     // The current name in sKeyName, cut at its first NUL.
     std::wstring KeyName() const { return TrimNull(sKeyName.data(), sKeyName.size()); }

@@ -342,5 +342,43 @@ TEST(CatalogueProperties, MenuIndexTwoExportsAndEveryOtherIndexShowsProperties) 
     }
 }
 
+// Besides the registry's texts, each verb row tells the shell's default verb and a missing program.
+TEST(CatalogueProperties, VerbRowsTellTheDefaultVerbAndWhetherTheirProgramCanBeFound) {
+    CatalogueRig rig;
+    fakes::LoadReg(rig.registry, R"reg(
+[HKEY_CLASSES_ROOT\.v]
+@="vfile"
+[HKEY_CLASSES_ROOT\vfile\shell]
+@="Play, EDIT"
+[HKEY_CLASSES_ROOT\vfile\shell\open\command]
+@="\"%1\" %*"
+[HKEY_CLASSES_ROOT\vfile\shell\edit]
+"MUIVerb"="@app.dll,-1"
+[HKEY_CLASSES_ROOT\vfile\shell\edit\command]
+@="C:\\Program Files\\App\\app.exe /e %1"
+[HKEY_CLASSES_ROOT\vfile\shell\tool\command]
+@="tool /x"
+[HKEY_CLASSES_ROOT\vfile\shell\gone\command]
+@="%Tools%\\gone.exe %1"
+[HKEY_CLASSES_ROOT\vfile\shell\zip\command]
+@="C:\\missing.exe"
+"DelegateExecute"="{0}"
+)reg");
+    rig.lookups.indirect[L"@app.dll,-1"] = L"&Edit && Go";
+    rig.lookups.variables = {{L"ProgramFiles", L"C:\\Program Files"}, {L"Tools", L"C:\\Tools"}};
+    rig.lookups.appPaths[L"tool.exe"] = L"\"%ProgramFiles%\\Tool\\tool.exe\"";
+    rig.lookups.files = {L"C:\\Program Files\\App\\app.exe", L"C:\\Program Files\\Tool\\tool.exe"};
+    Request(rig, L"v", L"V");
+
+    std::vector<std::wstring> marks;  // "Play" is no verb, and names match in any case
+    for (const VerbRow& row : rig.properties.rows)
+        marks.push_back(row.action + (row.isDefault ? L" default" : L"") + (row.programMissing ? L" missing" : L""));
+    EXPECT_EQ(marks, (std::vector<std::wstring>{L"edit default", L"gone missing", L"open", L"tool", L"zip"}));
+    EXPECT_EQ(rig.properties.rows[0].explanation, L"菜单中显示为：Edit & Go（默认动作）\r\n命令行：C:\\Program Files\\App\\app.exe /e %1");
+    ExpectEveryKeyClosed(rig.registry);
+    EXPECT_EQ(DefaultVerbIndex(L"Play", {L"print", L"Open"}), 1u);  // no listed verb exists: open,
+    EXPECT_EQ(DefaultVerbIndex(L"", {L"print", L"edit"}), 0u);       // else the first verb
+}
+
 }  // namespace
 }  // namespace ft

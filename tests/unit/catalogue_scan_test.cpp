@@ -70,7 +70,7 @@ TEST(CatalogueScan, StartUpAndScanTalkToTheWindowsInOrder) {
                                  L"main.busy 1", L"progress.bar 0", L"main.yield",
                                  L"progress.text 0%", L"progress.bar 0", L"list.add a|A file|100", L"main.yield",
                                  L"progress.text 0%", L"progress.bar 0", L"list.add c||none", L"main.yield",
-                                 L"main.caption 本机文件类型数量：2个", L"main.visible 1", L"progress.close",
+                                 L"list.sort", L"main.caption 本机文件类型数量：2个", L"main.visible 1", L"progress.close",
                                  L"main.busy 0", L"main.yield"}));
 }
 

@@ -102,6 +102,7 @@ struct FakeFileList : FileListView {
         rows.push_back(row);
         log.Add(L"list.add " + row.extension + L"|" + row.typeName + L"|" + SlotText(row.iconSlot));
     }
+    void SortRows() override { log.Add(L"list.sort"); }
     EventLog& log;
     std::vector<FileTypeRow> rows;
 };
@@ -136,9 +137,10 @@ struct FakeProperties : PropertiesView {
         verbs.clear();
         log.Add(L"props.clear");
     }
-    void AddVerb(const std::wstring& action, const std::wstring& command) override {
-        verbs.push_back({action, command});
-        log.Add(L"props.verb " + action + L"|" + command);
+    void AddVerb(const VerbRow& row) override {
+        verbs.push_back({row.action, row.command});
+        rows.push_back(row);
+        log.Add(L"props.verb " + row.action + L"|" + row.command);
     }
     void SetIcons(std::optional<int> slot) override {
         icons = slot;
@@ -151,6 +153,7 @@ struct FakeProperties : PropertiesView {
     int listWidth = 400;
     std::map<int, std::wstring> texts;  // Text1..Text6
     std::vector<Verb> verbs;
+    std::vector<VerbRow> rows;
     std::optional<int> icons;
 };
 
@@ -230,6 +233,25 @@ struct FakeFiles : FileSystem {
     EventLog& log;
     std::set<std::wstring> existing;
     std::map<std::wstring, SystemError> undeletable;
+};
+
+// A machine of known files, variables, App Paths entries and indirect strings.
+struct FakeLookups : ShellLookups {
+    std::wstring ExpandEnvironment(const std::wstring& text) override {
+        std::wstring out = text;
+        for (const auto& [name, value] : variables)
+            if (const auto at = out.find(L"%" + name + L"%"); at != std::wstring::npos) out.replace(at, name.size() + 2, value);
+        return out;
+    }
+    std::optional<std::wstring> IndirectString(const std::wstring& at) override { return Find(indirect, at); }
+    bool FileExists(const std::wstring& path) override { return files.contains(path); }
+    std::optional<std::wstring> AppPath(const std::wstring& name) override { return Find(appPaths, name); }
+    bool OnSearchPath(const std::wstring&) override { return false; }
+    static std::optional<std::wstring> Find(const std::map<std::wstring, std::wstring>& map, const std::wstring& key) {
+        return map.contains(key) ? std::optional(map.at(key)) : std::nullopt;
+    }
+    std::map<std::wstring, std::wstring> variables, indirect, appPaths;
+    std::set<std::wstring> files;
 };
 
 // Splits a command line as CommandLineToArgvW does: blanks separate arguments outside quotes;
@@ -342,8 +364,9 @@ struct CatalogueRig {
     FakeBackup backup{log};
     FakeLauncher launcher{log};
     FakeFiles files{log};
-    FileTypeCatalogue catalogue{
-        CatalogueServices{changing, shell, capture, main, list, progress, properties, backup, launcher, files}};
+    FakeLookups lookups;
+    FileTypeCatalogue catalogue{CatalogueServices{changing, shell, capture, main, list, progress, properties, backup,
+                                                  launcher, files, lookups}};
 };
 
 // Loads registry-editor text (UTF-8 here, for readable tests) into `registry`.

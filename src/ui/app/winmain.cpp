@@ -25,7 +25,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         ft::ShellIcons shellIcons;
         ft::Win32ProcessLauncher launcher;
         ft::Win32FileSystem files;
-        ft::ui::MainWindow main({registry, shellIcons, launcher, files}, showCommand);
+        ft::Win32ShellLookups lookups;
+        ft::ui::MainWindow main({registry, shellIcons, launcher, files, lookups}, showCommand);
         if (main.Create()) {
             main.Load();
             MSG msg;

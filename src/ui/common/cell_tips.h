@@ -8,8 +8,19 @@
 
 namespace ft::ui {
 
+// The tooltip's text for a tip shown at `at` (screen coordinates): the tooltip wraps within the
+// work area of that point's monitor, and the text is cut, ending with "…", where it would not
+// fit there or would pass what a tooltip holds.
+std::wstring FitTipToMonitor(HWND tooltip, POINT at, const std::wstring& text);
+
 class CellTips {
 public:
+    // A cell's tip: its text, and whether it shows even when the cell shows the text whole.
+    struct Tip {
+        std::wstring text;
+        bool always = false;
+    };
+
     CellTips() = default;
     CellTips(const CellTips&) = delete;
     CellTips& operator=(const CellTips&) = delete;
@@ -18,12 +29,12 @@ public:
     void Attach(HWND list);
     // A mouse message of the list, before the list handles it. `cellText` gives a cell's text.
     void OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                        const std::function<std::wstring(int row, int column)>& cellText);
+                        const std::function<Tip(int row, int column)>& cellTip);
     // The rows moved or changed under the pointer: forget the cell.
     void Forget();
 
 private:
-    void ShowFor(int row, int column, const std::wstring& text);
+    void ShowFor(int row, int column, const Tip& tip);
 
     HWND list_ = nullptr;
     HWND tips_ = nullptr;

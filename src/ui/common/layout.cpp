@@ -101,10 +101,11 @@ void ApplySuggestedRect(HWND hwnd, LPARAM lParam) {
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HWND CreateTooltips(HWND owner, DWORD extraStyle) {
-    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | extraStyle,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
+HWND CreateTooltips(HWND owner) {
+    // Texts are shown as they are: an "&" in a registry value is no mnemonic.
+    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, GetModuleHandleW(nullptr),
+                           nullptr);
 }
 
 void AddTooltip(HWND tooltips, HWND owner, int controlId, const wchar_t* text) {

@@ -43,8 +43,8 @@ void CenterWindow(HWND hwnd, HWND over);
 // Applies the suggested rectangle of WM_DPICHANGED.
 void ApplySuggestedRect(HWND hwnd, LPARAM lParam);
 
-// A tooltip control for the owner's tools; `extraStyle` adds TTS_ styles.
-HWND CreateTooltips(HWND owner, DWORD extraStyle = 0);
+// A tooltip control for the owner's tools. Texts are shown as they are: an "&" is no mnemonic.
+HWND CreateTooltips(HWND owner);
 void AddTooltip(HWND tooltips, HWND owner, int controlId, const wchar_t* text);
 
 }  // namespace ft::ui

@@ -10,6 +10,7 @@ namespace ft::ui {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
+constexpr DWORD kNaturalOrder = NORM_IGNORECASE | SORT_DIGITSASNUMBERS;
 
 int CompareInLocale(std::wstring_view x, std::wstring_view y, DWORD flags) {
     const int result = CompareStringEx(LOCALE_NAME_USER_DEFAULT, flags, x.data(), static_cast<int>(x.size()),
@@ -30,8 +31,30 @@ bool LocaleComparesDigitsAsNumbers() {
 // As Explorer orders names: case-insensitively, numbers by value, in the user's locale.
 int CompareNaturally(const std::wstring& x, const std::wstring& y) {
     static const bool digitsAsNumbers = LocaleComparesDigitsAsNumbers();
-    if (digitsAsNumbers) return CompareInLocale(x, y, NORM_IGNORECASE | SORT_DIGITSASNUMBERS);
+    if (digitsAsNumbers) return CompareInLocale(x, y, kNaturalOrder);
     return CompareNatural(x, y, &CompareIgnoringCase, nullptr);
+}
+
+// The text's sort key in the natural order: keys compare byte by byte as the texts compare, so
+// that a sort of many rows makes one key per row instead of comparing texts at every step.
+std::optional<std::string> NaturalSortKey(const std::wstring& text) {
+    const int length = static_cast<int>(text.size());
+    const int bytes = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_SORTKEY | kNaturalOrder, text.c_str(), length,
+                                    nullptr, 0, nullptr, nullptr, 0);
+    if (bytes <= 0) return std::nullopt;
+    std::string key(static_cast<std::size_t>(bytes), '\0');
+    if (LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_SORTKEY | kNaturalOrder, text.c_str(), length,
+                      reinterpret_cast<wchar_t*>(key.data()), bytes, nullptr, nullptr, 0) != bytes) {
+        return std::nullopt;
+    }
+    return key;
+}
+
+// Keys are used only where they order numbers by value as the comparison does.
+bool SortKeysOrderNumbers() {
+    const auto two = NaturalSortKey(L"x2");
+    const auto ten = NaturalSortKey(L"X10");
+    return two && ten && *two < *ten;
 }
 
 void CopyToClipboard(HWND owner, const std::wstring& text) {
@@ -137,7 +160,13 @@ int ReportList::ClientWidth() const {
 void ReportList::SetSmallPictures(HIMAGELIST pictures) { ListView_SetImageList(list_, pictures, LVSIL_SMALL); }
 
 void ReportList::AddRow(const std::wstring& text, const std::wstring& subText, std::optional<int> picture) {
-    rows_.push_back(Row{text, subText});
+    AddRow(text, subText, picture, RowLook{});
+}
+
+void ReportList::AddRow(const std::wstring& text, const std::wstring& subText, std::optional<int> picture,
+                        RowLook look) {
+    anyLook_ = anyLook_ || look.bold || look.dimmed;
+    rows_.push_back(Row{text, subText, {}, std::move(look)});
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
     item.iItem = ListView_GetItemCount(list_);
@@ -154,14 +183,42 @@ void ReportList::Clear() {
     tips_.Forget();
     ListView_DeleteAllItems(list_);
     rows_.clear();
+    anyLook_ = false;
+}
+
+LRESULT ReportList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return anyLook_ ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+    const auto index = static_cast<std::size_t>(draw.nmcd.lItemlParam);
+    if (index >= rows_.size()) return CDRF_DODEFAULT;
+    const RowLook& look = rows_[index].look;
+    if (look.dimmed) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+    if (!look.bold) return CDRF_DODEFAULT;
+    // Made again whenever the list's font changes (a new DPI).
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0));
+    if (font != boldOf_ || !boldFont_) {
+        LOGFONTW bold{};
+        if (!font || !GetObjectW(font, sizeof bold, &bold)) GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof bold, &bold);
+        bold.lfWeight = FW_BOLD;
+        boldFont_.reset(CreateFontIndirectW(&bold));
+        boldOf_ = font;
+    }
+    if (boldFont_) SelectObject(draw.nmcd.hdc, boldFont_.get());
+    return CDRF_NEWFONT;
 }
 
 int CALLBACK ReportList::CompareRows(LPARAM a, LPARAM b, LPARAM self) {
     const auto* list = reinterpret_cast<const ReportList*>(self);
     const Row& left = list->rows_[static_cast<std::size_t>(a)];
     const Row& right = list->rows_[static_cast<std::size_t>(b)];
-    const bool byText = list->sort_.key == 0;
-    int order = CompareNaturally(byText ? left.text : left.subText, byText ? right.text : right.subText);
+    const int column = list->sort_.key == 0 ? 0 : 1;
+    int order = 0;
+    if (list->byKeys_) {
+        const int bytes = left.sortKeys[column]->compare(*right.sortKeys[column]);
+        order = (bytes > 0) - (bytes < 0);
+    } else {
+        order = CompareNaturally(column == 0 ? left.text : left.subText, column == 0 ? right.text : right.subText);
+    }
     if (list->sort_.order == SortOrder::Descending) order = -order;
     // Ties keep the order in which the rows were added.
     if (order == 0) order = a < b ? -1 : (a > b ? 1 : 0);
@@ -174,10 +231,28 @@ void ReportList::SortByHeaderClick(int oneBasedPosition) {
     if (const int selected = SelectedRow(); selected >= 0) ListView_EnsureVisible(list_, selected, FALSE);
 }
 
+void ReportList::SortNow() {
+    sort_.sorted = true;
+    Resort();
+}
+
 void ReportList::Resort() {
     tips_.Forget();
+    byKeys_ = PrepareSortKeys();
     ListView_SortItems(list_, &ReportList::CompareRows, reinterpret_cast<LPARAM>(this));
     ShowSortArrow();
+}
+
+bool ReportList::PrepareSortKeys() {
+    static const bool usable = SortKeysOrderNumbers();
+    if (!usable) return false;
+    const std::size_t column = sort_.key == 0 ? 0 : 1;
+    for (Row& row : rows_) {
+        if (row.sortKeys[column]) continue;
+        row.sortKeys[column] = NaturalSortKey(column == 0 ? row.text : row.subText);
+        if (!row.sortKeys[column]) return false;
+    }
+    return true;
 }
 
 void ReportList::ShowSortArrow() {
@@ -210,7 +285,16 @@ void ReportList::CopySelectedRow() const {
 
 std::optional<LRESULT> ReportList::OnListMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (IsRelayedMouseMessage(message)) {
-        tips_.OnMouseMessage(message, wParam, lParam, [this](int row, int column) { return Text(row, column); });
+        tips_.OnMouseMessage(message, wParam, lParam, [this](int row, int column) {
+            LVITEMW item{};
+            item.mask = LVIF_PARAM;
+            item.iItem = row;
+            if (column == 0 && ListView_GetItem(list_, &item)) {
+                const std::wstring& tip = rows_[static_cast<std::size_t>(item.lParam)].look.tip;
+                if (!tip.empty()) return CellTips::Tip{tip, true};
+            }
+            return CellTips::Tip{Text(row, column), false};
+        });
         return std::nullopt;
     }
     switch (message) {

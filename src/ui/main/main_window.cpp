@@ -9,6 +9,7 @@
 #include "platform/platform_services.h"
 #include "ui/common/window_ids.h"
 #include "ui/res/resource.h"
+#include "version.h"
 
 namespace ft::ui {
 namespace {
@@ -30,6 +31,7 @@ MainWindow::MainWindow(const Backends& backends, int startupShowCommand)
       shellIcons_(backends.shellIcons),
       launcher_(backends.launcher),
       files_(backends.files),
+      lookups_(backends.lookups),
       startupShowCommand_(startupShowCommand) {}
 
 MainWindow::~MainWindow() {
@@ -59,7 +61,8 @@ bool MainWindow::Create() {
     properties_ = std::make_unique<PropertiesWindow>(Handle(), AppIcons(), shellIcons_);
     backup_ = std::make_unique<BackupWindow>(Handle(), AppIcons(), launcher_);
     catalogue_ = std::make_unique<FileTypeCatalogue>(CatalogueServices{
-        registry_, shellIcons_, shellIcons_, *this, *this, *splash_, *properties_, *backup_, launcher_, files_});
+        registry_, shellIcons_, shellIcons_, *this, *this, *splash_, *properties_, *backup_, launcher_, files_,
+        lookups_});
 
     list_.Create(Handle(), kIdFileList, 0, kColumns);
     font_ = CreateMessageFont(dpi_);
@@ -105,6 +108,8 @@ bool MainWindow::ProcessPendingMessages() { return YieldToWindowSystem() && Hand
 void MainWindow::Repaint() { RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); }
 
 void MainWindow::AddRow(const FileTypeRow& row) { list_.AddRow(row.extension, row.typeName, row.iconSlot); }
+
+void MainWindow::SortRows() { list_.SortNow(); }
 
 void MainWindow::OnSize(WPARAM state) {
     if (bResizing || state == SIZE_MINIMIZED || !list_.Handle()) return;
@@ -200,7 +205,7 @@ void MainWindow::OnCommand(int id) {
         catalogue_->RunCommand(2);
         break;
     case kIdMenuBlog:
-        ShellExecuteW(Handle(), L"open", kMakerWebPage, L"", L"", SW_SHOWNOACTIVATE);
+        ShellExecuteW(Handle(), L"open", FT_MAKER_WEB_PAGE, L"", L"", SW_SHOWNOACTIVATE);
         break;
     default:
         break;

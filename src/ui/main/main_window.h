@@ -18,15 +18,13 @@
 
 namespace ft::ui {
 
-// The maker's web page, opened by the third menu entry.
-inline constexpr wchar_t kMakerWebPage[] = L"https://kestrix.example/blog/";
-
 // What the program runs on, built by wWinMain and lent to the main window for its whole life.
 struct Backends {
     Registry& registry;
     ShellIcons& shellIcons;
     ProcessLauncher& launcher;
     FileSystem& files;
+    ShellLookups& lookups;
 };
 
 class MainWindow : public Window, public MainView, public FileListView {
@@ -46,6 +44,7 @@ public:
     bool ProcessPendingMessages() override;
     void Repaint() override;
     void AddRow(const FileTypeRow& row) override;
+    void SortRows() override;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -63,6 +62,7 @@ private:
     ShellIcons& shellIcons_;
     ProcessLauncher& launcher_;
     FileSystem& files_;
+    ShellLookups& lookups_;
     UniqueIcon appIcon_;
     UniqueIcon appSmallIcon_;
     UniqueMenu commands_;  // mnuOfCommands

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "ui/common/cell_tips.h"
+
 #include "ui/common/picture_box.h"
 #include "ui/common/window_ids.h"
 
@@ -58,8 +60,11 @@ void PropertiesWindow::OnBuilt() {
     OnDpiApplied();
     verbs_.SetColumnWidth(L"Action", Px(kDesignColumnWidth, Dpi()));
     verbs_.SetColumnWidth(L"Command", Px(kDesignColumnWidth, Dpi()));
-    HWND tooltips = CreateTooltips(Handle());
-    AddTooltip(tooltips, Handle(), kIdPropClose, L"Exit");
+    tips_ = CreateTooltips(Handle());
+    AddTooltip(tips_, Handle(), kIdPropClose, L"Exit");
+    // A box that cuts its text short shows it whole in a tooltip, like the list cells; the text is
+    // asked for when the tip is about to show, so it is the box's text of that moment.
+    for (int box = 0; box < 6; ++box) AddTooltip(tips_, Handle(), kIdPropText1 + box, LPSTR_TEXTCALLBACKW);
 }
 
 void PropertiesWindow::OnDpiApplied() {
@@ -90,9 +95,45 @@ void PropertiesWindow::ClearVerbs() {
     verbs_.Clear();
 }
 
-void PropertiesWindow::AddVerb(const std::wstring& action, const std::wstring& command) {
+void PropertiesWindow::AddVerb(const VerbRow& row) {
     EnsureBuilt();
-    verbs_.AddRow(action, command, std::nullopt);
+    verbs_.AddRow(row.action, row.command, std::nullopt,
+                  ReportList::RowLook{row.isDefault, row.programMissing, row.explanation});
+}
+
+std::wstring PropertiesWindow::CutBoxText(HWND box) const {
+    const int length = GetWindowTextLengthW(box);
+    if (length <= 0) return std::wstring();
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(box, text.data(), length + 1)));
+    RECT client{};
+    GetClientRect(box, &client);
+    const auto margins = static_cast<DWORD>(SendMessageW(box, EM_GETMARGINS, 0, 0));
+    const int room = client.right - LOWORD(margins) - HIWORD(margins);
+    SIZE extent{};
+    if (HDC dc = GetDC(box)) {
+        const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        SelectObject(dc, previous);
+        ReleaseDC(box, dc);
+    }
+    if (extent.cx <= room) return std::wstring();
+    RECT placed{};
+    GetWindowRect(box, &placed);
+    return FitTipToMonitor(tips_, POINT{(placed.left + placed.right) / 2, (placed.top + placed.bottom) / 2}, text);
+}
+
+LRESULT PropertiesWindow::OnNotify(NMHDR& header) {
+    if (header.hwndFrom == verbs_.Handle() && header.code == NM_CUSTOMDRAW) {
+        return verbs_.OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+    }
+    if (header.hwndFrom == tips_ && header.code == TTN_GETDISPINFOW) {
+        auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
+        boxTip_ = CutBoxText(reinterpret_cast<HWND>(header.idFrom));
+        info.lpszText = boxTip_.data();  // an empty text shows no tip
+        return 0;
+    }
+    return OwnedWindow::HandleMessage(WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
 }
 
 void PropertiesWindow::SetIcons(std::optional<int> iconSlot) {
@@ -124,6 +165,7 @@ LRESULT PropertiesWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
         DestroyWindow(Handle());
         return 0;
     }
+    if (message == WM_NOTIFY) return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
     if (message == WM_DRAWITEM) {
         DrawIcon(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
@@ -134,6 +176,7 @@ LRESULT PropertiesWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
 void PropertiesWindow::OnDestroyed() {
     OwnedWindow::OnDestroyed();
     iconSlot_.reset();
+    tips_ = nullptr;  // destroyed with the window that owns it
 }
 
 }  // namespace ft::ui

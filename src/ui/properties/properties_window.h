@@ -21,7 +21,7 @@ public:
     int VerbListWidth() override;
     void SetVerbColumnWidths(int action, int command) override;
     void ClearVerbs() override;
-    void AddVerb(const std::wstring& action, const std::wstring& command) override;
+    void AddVerb(const VerbRow& row) override;
     void SetIcons(std::optional<int> iconSlot) override;
     void Show() override { ShowOwned(); }
 
@@ -33,10 +33,15 @@ protected:
 
 private:
     void DrawIcon(const DRAWITEMSTRUCT& draw) const;
+    LRESULT OnNotify(NMHDR& header);
+    // The whole text of a box that cuts it short, for its tooltip; empty when the box shows it all.
+    std::wstring CutBoxText(HWND box) const;
 
     const ShellIcons& pictures_;
     ReportList verbs_;
     std::optional<int> iconSlot_;
+    HWND tips_ = nullptr;
+    std::wstring boxTip_;  // the text a box's tooltip asked for last, kept while it shows
 };
 
 }  // namespace ft::ui

@@ -192,10 +192,11 @@ std::optional<POINT> ProgramSession::BlankSpotBelowRows() {
         if (!first) return std::nullopt;
         const RECT window = probe::WindowRect(main_);
         const int wanted = window.bottom - window.top + (first->bottom - first->top) * (count + 4);
-        const int height = std::min<int>(wanted, GetSystemMetrics(SM_CYSCREEN) - window.top - 10);
+        // From the top of the screen, so that the whole screen's height is there to grow into.
+        const int height = std::min<int>(wanted, GetSystemMetrics(SM_CYSCREEN) - 10);
         if (height > window.bottom - window.top)
-            SetWindowPos(main_, nullptr, 0, 0, window.right - window.left, height,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(main_, nullptr, window.left, 0, window.right - window.left, height,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
     }
     const RECT client = probe::ClientRectOnScreen(list_);
     int rowsEnd = client.top;

@@ -220,6 +220,73 @@ TEST(Properties, ADoubleClickOrEnterOnARowOpensItsPropertiesWhoseVerbsCopyAndSho
     EXPECT_EQ(probe::TopLevelWindowsOfClass(session.app().pid(), kPropertiesClass).size(), 1u);
 }
 
+// A verb's first cell: how many pixels are darker than mid-grey, and the darkest (r + g + b).
+struct Ink { int count = 0, darkest = 3 * 255; };
+Ink InkOfCell(const probe::RemoteListView& verbs, int row) {
+    Ink ink;
+    const auto cell = verbs.CellRectOnScreen(row, 0);
+    const auto pixels = probe::Capture(verbs.hwnd());
+    if (!cell || !pixels) return ink;
+    const RECT list = probe::WindowRect(verbs.hwnd());
+    for (int y = cell->top - list.top; y < cell->bottom - list.top; ++y)
+        for (int x = cell->left - list.left; x < cell->right - list.left; ++x) {
+            const std::uint32_t p = pixels->at(x, y);
+            const int sum = static_cast<int>((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF));
+            ink.darkest = std::min(ink.darkest, sum);
+            ink.count += sum < 3 * 128;
+        }
+    return ink;
+}
+
+// tests/fixtures/e2e.reg's FtTest.Verbs: the shell key names "Play, view", and Play is no verb.
+TEST(Properties, VerbRowsMarkTheDefaultDimAMissingProgramAndExplainThemselves) {
+    ProgramSession session(L"props-verbs");
+    ASSERT_TRUE(session.ready());
+    ASSERT_TRUE(session.ClickRow(L"ftverbs"));
+    const HWND window = RequestProperties(session);
+    ASSERT_NE(window, nullptr);
+    probe::RemoteListView verbs(probe::ChildById(window, kIdPropVerbList), session.app().process());
+    const auto names = probe::ClassesRootSubkeys(L"FtTest.Verbs\\shell");
+    ASSERT_EQ(verbs.Count(), static_cast<int>(names.size()));
+    const auto row = [&](const wchar_t* name) { return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin()); };
+
+    // Each row keeps the registry's text; its first cell's tooltip tells what the shell makes of it.
+    const std::wstring shown = L"菜单中显示为：";
+    const auto expected = ExpectedVerbs(L"FtTest.Verbs", {  // (row text, tooltip)
+        {L"view", {L"&Open", shown + L"打开（默认动作）\r\n命令行：notepad.exe \"%1\""}},
+        {L"open", {L"&Open", shown + L"Open\r\n命令行：C:\\windows\\system32\\notepad.exe \"%1\"\r\n"
+                                     L"按住 Shift 键时才在菜单中显示（Extended）"}},
+        {L"gone", {L"Gone &Tool", shown + L"Gone Tool\r\n命令行：\"C:\\Program Files\\Ft Tools\\gone.exe\" \"%1\"\r\n"
+                                          L"菜单中不显示（LegacyDisable）\r\n找不到程序：C:\\Program Files\\Ft Tools\\gone.exe"}},
+        {L"delegate", {L"delegate", shown + L"delegate\r\n由 DelegateExecute 处理，不用命令行："
+                                            L"{D3E34B21-9D75-101A-8C3D-00AA001A1652}"}},
+    });
+    for (int i = 0; i < verbs.Count(); ++i) {
+        SCOPED_TRACE(probe::Utf8(names[i]));
+        EXPECT_EQ(verbs.Text(i, 0), expected[i].action);
+        const auto cell = verbs.CellRectOnScreen(i, 0);
+        ASSERT_TRUE(cell.has_value());
+        probe::MoveMouse(probe::Center(*cell));
+        std::wstring tip;
+        EXPECT_TRUE(probe::WaitFor([&] { return (tip = ShownTooltipText(session.app())) == expected[i].command; },
+                                   probe::kShortWait))
+            << "the tooltip reads \"" << probe::Utf8(tip) << "\"";
+    }
+
+    // Of two rows reading "&Open", the default verb's is bold; the row whose program is gone
+    // is drawn no darker than the disabled text colour.
+    probe::MoveMouse(probe::Center(probe::WindowRect(probe::ChildById(window, kIdPropClose))));
+    ASSERT_TRUE(probe::WaitFor([&] { return ShownTooltipText(session.app()).empty(); }, probe::kShortWait));
+    probe::WaitPainted(window);
+    const Ink bold = InkOfCell(verbs, row(L"view"));
+    const Ink plain = InkOfCell(verbs, row(L"open"));
+    const Ink gone = InkOfCell(verbs, row(L"gone"));
+    EXPECT_GT(bold.count, plain.count + plain.count / 10) << "the default verb's row is not bold";
+    const int graySum = 3 * GetRValue(GetSysColor(COLOR_GRAYTEXT));  // a grey: r = g = b
+    EXPECT_LT(plain.darkest, graySum) << "a working verb is drawn as light as a disabled one";
+    EXPECT_GE(gone.darkest, graySum - 6) << "the row of a missing program is not in the disabled text colour";
+}
+
 TEST(Properties, WorkOnTheLastScannedTypeUntilARowIsPickedThenOnThePickedOne) {
     ProgramSession session(L"props-current");
     ASSERT_TRUE(session.ready());
@@ -305,6 +372,21 @@ TEST(Properties, OddValuesShowAsTextOrNothingAndLargeTypesWhole) {
     // The 1 MB command line: the probe reads the first 1,023 characters of a row's text.
     EXPECT_EQ(shown.verbs[0].text, L"Verb 1");
     EXPECT_EQ(shown.verbs[0].sub, L"ftlong.exe " + std::wstring(1023 - 11, L'x'));
+    // Its tooltip wraps within the screen's work area and ends with "…" where it is cut.
+    const auto cell = probe::RemoteListView(probe::ChildById(window, kIdPropVerbList), session.app().process())
+                          .CellRectOnScreen(0, 1);
+    ASSERT_TRUE(cell.has_value());
+    probe::MoveMouse(POINT{cell->left + 30, probe::Center(*cell).y});
+    std::wstring tip;
+    EXPECT_TRUE(probe::WaitFor([&] { return (tip = ShownTooltipText(session.app())).ends_with(L"…"); }, probe::kShortWait))
+        << "a tooltip of " << tip.size() << " characters";
+    RECT work{}, inside{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    for (HWND shownTip : probe::TopLevelWindowsOfClass(session.app().pid(), L"tooltips_class32")) {
+        if (const RECT placed = probe::WindowRect(shownTip); IsWindowVisible(shownTip)) {
+            EXPECT_TRUE(IntersectRect(&inside, &placed, &work) && EqualRect(&inside, &placed)) << "the tip leaves the work area";
+        }
+    }
     probe::Screenshot(window, L"properties-window-ftoddlarge");
 }
 

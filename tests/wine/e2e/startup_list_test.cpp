@@ -1,6 +1,8 @@
 // Start-up: the progress window during the scan, then the main window with one row per
 // extension key of HKEY_CLASSES_ROOT, its shell type name and icon.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cwctype>
@@ -31,6 +33,13 @@ TEST(StartupAndList, TitleCountsExtensionKeysAndListHoldsExactlyThem) {
     EXPECT_EQ(std::wstring(title), kTitlePrefix + std::to_wstring(keys.size()) + L"个");
 
     auto listed = session.list().Column(0);
+    // Before any click: the natural order (the registry's is qn1, qn10, qn2), the arrow on column 1.
+    const auto at = [&](const wchar_t* ext) { return std::find(listed.begin(), listed.end(), ext) - listed.begin(); };
+    EXPECT_LT(at(L"ftqn1"), at(L"ftqn2"));
+    EXPECT_LT(at(L"ftqn2"), at(L"ftqn10"));
+    std::vector<int> arrows;
+    for (const int format : session.list().HeaderFormats()) arrows.push_back(format & (HDF_SORTUP | HDF_SORTDOWN));
+    EXPECT_EQ(arrows, (std::vector<int>{HDF_SORTUP, 0}));
     auto expected = WithoutDots(keys);
     std::sort(listed.begin(), listed.end());
     std::sort(expected.begin(), expected.end());

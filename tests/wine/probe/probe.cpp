@@ -518,6 +518,19 @@ std::vector<std::wstring> RemoteListView::HeaderTexts() const {
     return texts;
 }
 
+std::vector<int> RemoteListView::HeaderFormats() const {
+    std::vector<int> formats;
+    const HWND header = Header();
+    RemoteBuffer buffer(process_, sizeof(HDITEMW));
+    for (int i = 0; header && i < static_cast<int>(Send(header, HDM_GETITEMCOUNT, 0, 0)); ++i) {
+        HDITEMW hd{HDI_FORMAT};
+        buffer.Write(0, &hd, sizeof hd);
+        if (Send(header, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(buffer.address()))) buffer.Read(0, &hd, sizeof hd);
+        formats.push_back(hd.fmt);
+    }
+    return formats;
+}
+
 std::optional<RECT> RemoteListView::HeaderItemRectOnScreen(int index) const {
     const HWND header = Header();
     if (!header) return std::nullopt;

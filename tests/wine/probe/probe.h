@@ -150,6 +150,7 @@ public:
 
     HWND Header() const;
     std::vector<std::wstring> HeaderTexts() const;
+    std::vector<int> HeaderFormats() const;  // each header item's HDF_ flags
     std::optional<RECT> HeaderItemRectOnScreen(int index) const;
 
 private:
