@@ -5,8 +5,9 @@
 
 #include <algorithm>
 
-#include "ui/rules/list_rules.h"
+#include "platform/unique_handle.h"
 #include "ui/common/layout.h"
+#include "ui/rules/list_rules.h"
 
 namespace ft::ui {
 namespace {
@@ -43,9 +44,10 @@ std::wstring FitTipToMonitor(HWND tooltip, POINT at, const std::wstring& text) {
     const int width = std::max(1, static_cast<int>(work.right - work.left - (frame.right - frame.left)) - 2 * gap);
     const int height = std::max(1, static_cast<int>(work.bottom - work.top - (frame.bottom - frame.top)) - 2 * gap);
     SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, width);
-    HDC dc = GetDC(tooltip);
+    const UniqueWindowDc windowDc = WindowDc(tooltip);
+    const HDC dc = windowDc.get();
     if (!dc) return text;
-    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(tooltip, WM_GETFONT, 0, 0)));
+    const UniqueSelection font = Select(dc, reinterpret_cast<HFONT>(SendMessageW(tooltip, WM_GETFONT, 0, 0)));
     // A tooltip wraps between words only: a word wider than a line gets line breaks of its own.
     const auto wrapped = [&](const std::wstring& candidate) {
         std::wstring out;
@@ -73,10 +75,7 @@ std::wstring FitTipToMonitor(HWND tooltip, POINT at, const std::wstring& text) {
         DrawTextW(dc, lines.c_str(), static_cast<int>(lines.size()), &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
         return lines.size() <= kMaxTipChars && box.bottom - box.top <= height;
     };
-    const std::wstring shown = wrapped(CutToFit(text, kMaxTipChars, fits));
-    SelectObject(dc, previous);
-    ReleaseDC(tooltip, dc);
-    return shown;
+    return wrapped(CutToFit(text, kMaxTipChars, fits));
 }
 
 void CellTips::Attach(HWND list) {

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "platform/unique_handle.h"
 #include "ui/common/cell_tips.h"
 
 #include "ui/common/picture_box.h"
@@ -111,11 +112,9 @@ std::wstring PropertiesWindow::CutBoxText(HWND box) const {
     const auto margins = static_cast<DWORD>(SendMessageW(box, EM_GETMARGINS, 0, 0));
     const int room = client.right - LOWORD(margins) - HIWORD(margins);
     SIZE extent{};
-    if (HDC dc = GetDC(box)) {
-        const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-        SelectObject(dc, previous);
-        ReleaseDC(box, dc);
+    if (const UniqueWindowDc dc = WindowDc(box)) {
+        const UniqueSelection font = Select(dc.get(), reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+        GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
     }
     if (extent.cx <= room) return std::wstring();
     RECT placed{};
