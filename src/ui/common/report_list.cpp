@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -35,26 +36,38 @@ int CompareNaturally(const std::wstring& x, const std::wstring& y) {
     return CompareNatural(x, y, &CompareIgnoringCase, nullptr);
 }
 
-// The text's sort key in the natural order: keys compare byte by byte as the texts compare, so
-// that a sort of many rows makes one key per row instead of comparing texts at every step.
-std::optional<std::string> NaturalSortKey(const std::wstring& text) {
+// Appends the text's sort key in the natural order to `keys`: keys compare byte by byte as the
+// texts compare, so that a sort of many rows makes one key per row instead of comparing texts
+// at every step. False, with `keys` as it was, when the locale cannot make it.
+bool AppendNaturalSortKey(const std::wstring& text, std::string& keys) {
     const int length = static_cast<int>(text.size());
     const int bytes = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_SORTKEY | kNaturalOrder, text.c_str(), length,
                                     nullptr, 0, nullptr, nullptr, 0);
-    if (bytes <= 0) return std::nullopt;
-    std::string key(static_cast<std::size_t>(bytes), '\0');
+    if (bytes <= 0) return false;
+    const std::size_t start = keys.size();
+    keys.resize(start + static_cast<std::size_t>(bytes));
+    // A sort key is bytes, though the function's buffer is typed as wide characters.
     if (LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_SORTKEY | kNaturalOrder, text.c_str(), length,
-                      reinterpret_cast<wchar_t*>(key.data()), bytes, nullptr, nullptr, 0) != bytes) {
-        return std::nullopt;
+                      reinterpret_cast<wchar_t*>(keys.data() + start), bytes, nullptr, nullptr, 0) != bytes) {
+        keys.resize(start);
+        return false;
     }
-    return key;
+    return true;
 }
 
 // Keys are used only where they order numbers by value as the comparison does.
 bool SortKeysOrderNumbers() {
-    const auto two = NaturalSortKey(L"x2");
-    const auto ten = NaturalSortKey(L"X10");
-    return two && ten && *two < *ten;
+    std::string two;
+    std::string ten;
+    return AppendNaturalSortKey(L"x2", two) && AppendNaturalSortKey(L"X10", ten) && two < ten;
+}
+
+// Copies as much of `text` as the control's buffer holds.
+void CopyBounded(const std::wstring& text, wchar_t* buffer, int capacity) {
+    if (!buffer || capacity <= 0) return;
+    const std::size_t count = std::min(text.size(), static_cast<std::size_t>(capacity) - 1);
+    std::copy_n(text.data(), count, buffer);
+    buffer[count] = L'\0';
 }
 
 void CopyToClipboard(HWND owner, const std::wstring& text) {
@@ -97,15 +110,14 @@ bool IsRelayedMouseMessage(UINT message) {
 
 void ReportList::Create(HWND parent, int id, DWORD extraStyle, std::span<const Column> columns) {
     list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHAREIMAGELISTS |
-                                LVS_SHOWSELALWAYS | LVS_SINGLESEL | extraStyle,
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
+                                LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS | LVS_SINGLESEL | extraStyle,
                             0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleW(nullptr), nullptr);
     // Truncated cells get their own tips (see CellTips), the first column's included.
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     SetWindowTheme(list_, L"Explorer", nullptr);
     columnKeys_.clear();
-    rows_.clear();
     for (const Column& column : columns) {
         LVCOLUMNW lvc{};
         lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
@@ -116,6 +128,7 @@ void ReportList::Create(HWND parent, int id, DWORD extraStyle, std::span<const C
         columnKeys_.push_back(column.key);
     }
     tips_.Attach(list_);
+    Clear();
     Subclass(true);
 }
 
@@ -130,8 +143,20 @@ void ReportList::Subclass(bool attached) {
 }
 
 void ReportList::SetFilling(bool filling) {
-    SendMessageW(list_, WM_SETREDRAW, filling ? FALSE : TRUE, 0);
+    filling_ = filling;
+    if (!filling) {
+        // What the scan grew in steps is kept at its size from now on.
+        rows_.shrink_to_fit();
+        shown_.shrink_to_fit();
+        ShowRowCount();
+    }
     Subclass(!filling);
+}
+
+void ReportList::ShowRowCount() {
+    if (filling_) return;
+    // Without LVSICF_NOINVALIDATEALL the control draws every row afresh.
+    ListView_SetItemCountEx(list_, static_cast<int>(shown_.size()), LVSICF_NOSCROLL);
 }
 
 ReportList::~ReportList() {
@@ -165,33 +190,88 @@ void ReportList::AddRow(const std::wstring& text, const std::wstring& subText, s
 
 void ReportList::AddRow(const std::wstring& text, const std::wstring& subText, std::optional<int> picture,
                         RowLook look) {
-    anyLook_ = anyLook_ || look.bold || look.dimmed;
-    rows_.push_back(Row{text, subText, {}, std::move(look)});
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
-    item.iItem = ListView_GetItemCount(list_);
-    item.pszText = const_cast<wchar_t*>(rows_.back().text.c_str());
-    item.lParam = static_cast<LPARAM>(rows_.size() - 1);
-    item.iImage = picture.value_or(I_IMAGENONE);
-    const int row = ListView_InsertItem(list_, &item);
-    if (row < 0) return;
-    ListView_SetItemText(list_, row, 1, const_cast<wchar_t*>(rows_.back().subText.c_str()));
+    const auto position = static_cast<std::uint32_t>(rows_.size());
+    rows_.push_back(Row{text, subText, picture.value_or(I_IMAGENONE)});
+    shown_.push_back(position);
+    if (look.bold || look.dimmed || !look.tip.empty()) {
+        anyLook_ = anyLook_ || look.bold || look.dimmed;
+        looks_.emplace(position, std::move(look));
+    }
     if (sort_.sorted) Resort();
+    ShowRowCount();
 }
 
 void ReportList::Clear() {
     tips_.Forget();
-    ListView_DeleteAllItems(list_);
     rows_.clear();
+    shown_.clear();
+    looks_.clear();
+    for (SortKeys& keys : sortKeys_) keys = SortKeys{};
     anyLook_ = false;
+    ShowRowCount();
+}
+
+const ReportList::Row* ReportList::RowShownAt(int position) const {
+    if (position < 0 || static_cast<std::size_t>(position) >= shown_.size()) return nullptr;
+    return &rows_[shown_[static_cast<std::size_t>(position)]];
+}
+
+void ReportList::FillDisplayInfo(LVITEMW& item) const {
+    const Row* row = RowShownAt(item.iItem);
+    if (!row) return;
+    if (item.mask & LVIF_TEXT) {
+        static const std::wstring none;
+        CopyBounded(item.iSubItem == 0 ? row->text : (item.iSubItem == 1 ? row->subText : none), item.pszText,
+                    item.cchTextMax);
+    }
+    if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) item.iImage = row->picture;
+}
+
+int ReportList::FindRow(const LVFINDINFOW& find, int start) const {
+    // The type-ahead asks for the next row, from `start` on and round, whose first column
+    // begins with the typed letters, in any case.
+    if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.psz || shown_.empty()) return -1;
+    const std::wstring_view wanted(find.psz);
+    const bool partial = (find.flags & LVFI_PARTIAL) != 0;
+    const int count = static_cast<int>(shown_.size());
+    const int first = start >= 0 && start < count ? start : 0;
+    const int last = (find.flags & LVFI_WRAP) ? first + count : count;
+    for (int i = first; i < last; ++i) {
+        const int position = i % count;
+        std::wstring_view text = RowShownAt(position)->text;
+        if (partial && text.size() > wanted.size()) text = text.substr(0, wanted.size());
+        if (CompareStringOrdinal(text.data(), static_cast<int>(text.size()), wanted.data(),
+                                 static_cast<int>(wanted.size()), TRUE) == CSTR_EQUAL) {
+            return position;
+        }
+    }
+    return -1;
+}
+
+std::optional<LRESULT> ReportList::OnNotify(NMHDR& header) {
+    switch (header.code) {
+    case LVN_GETDISPINFOW:
+        FillDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header).item);
+        return 0;
+    case LVN_ODFINDITEMW: {
+        const auto& find = reinterpret_cast<const NMLVFINDITEMW&>(header);
+        return FindRow(find.lvfi, find.iStart);
+    }
+    case NM_CUSTOMDRAW:
+        return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+    default:
+        return std::nullopt;
+    }
 }
 
 LRESULT ReportList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
     if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return anyLook_ ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
     if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
-    const auto index = static_cast<std::size_t>(draw.nmcd.lItemlParam);
-    if (index >= rows_.size()) return CDRF_DODEFAULT;
-    const RowLook& look = rows_[index].look;
+    const auto position = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
+    if (position >= shown_.size()) return CDRF_DODEFAULT;
+    const auto found = looks_.find(shown_[position]);
+    if (found == looks_.end()) return CDRF_DODEFAULT;
+    const RowLook& look = found->second;
     if (look.dimmed) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
     if (!look.bold) return CDRF_DODEFAULT;
     // Made again whenever the list's font changes (a new DPI).
@@ -207,22 +287,25 @@ LRESULT ReportList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
     return CDRF_NEWFONT;
 }
 
-int CALLBACK ReportList::CompareRows(LPARAM a, LPARAM b, LPARAM self) {
-    const auto* list = reinterpret_cast<const ReportList*>(self);
-    const Row& left = list->rows_[static_cast<std::size_t>(a)];
-    const Row& right = list->rows_[static_cast<std::size_t>(b)];
-    const int column = list->sort_.key == 0 ? 0 : 1;
+std::string_view ReportList::SortKeys::Of(std::size_t row) const {
+    const std::uint32_t begin = row == 0 ? 0 : ends[row - 1];
+    return std::string_view(bytes).substr(begin, ends[row] - begin);
+}
+
+bool ReportList::ComesBefore(std::uint32_t a, std::uint32_t b) const {
+    const std::size_t column = sort_.key == 0 ? 0 : 1;
     int order = 0;
-    if (list->byKeys_) {
-        const int bytes = left.sortKeys[column]->compare(*right.sortKeys[column]);
-        order = (bytes > 0) - (bytes < 0);
+    if (byKeys_) {
+        // Compared as unsigned bytes, as sort keys are.
+        order = sortKeys_[column].Of(a).compare(sortKeys_[column].Of(b));
     } else {
+        const Row& left = rows_[a];
+        const Row& right = rows_[b];
         order = CompareNaturally(column == 0 ? left.text : left.subText, column == 0 ? right.text : right.subText);
     }
-    if (list->sort_.order == SortOrder::Descending) order = -order;
+    if (sort_.order == SortOrder::Descending) order = -order;
     // Ties keep the order in which the rows were added.
-    if (order == 0) order = a < b ? -1 : (a > b ? 1 : 0);
-    return order;
+    return order != 0 ? order < 0 : a < b;
 }
 
 void ReportList::SortByHeaderClick(int oneBasedPosition) {
@@ -238,19 +321,43 @@ void ReportList::SortNow() {
 
 void ReportList::Resort() {
     tips_.Forget();
+    const auto rowAt = [this](int position) -> std::optional<std::uint32_t> {
+        if (position < 0 || static_cast<std::size_t>(position) >= shown_.size()) return std::nullopt;
+        return shown_[static_cast<std::size_t>(position)];
+    };
+    // The control keeps the selection and focus by position; they stay with their rows.
+    const auto selected = rowAt(SelectedRow());
+    const auto focused = rowAt(ListView_GetNextItem(list_, -1, LVNI_FOCUSED));
     byKeys_ = PrepareSortKeys();
-    ListView_SortItems(list_, &ReportList::CompareRows, reinterpret_cast<LPARAM>(this));
+    std::sort(shown_.begin(), shown_.end(), [this](std::uint32_t a, std::uint32_t b) { return ComesBefore(a, b); });
+    if (selected || focused) ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    Restore(selected, LVIS_SELECTED);
+    Restore(focused, LVIS_FOCUSED);
+    if (!filling_) InvalidateRect(list_, nullptr, FALSE);
     ShowSortArrow();
+}
+
+void ReportList::Restore(std::optional<std::uint32_t> row, UINT state) {
+    if (!row) return;
+    const auto at = std::find(shown_.begin(), shown_.end(), *row);
+    const int position = static_cast<int>(at - shown_.begin());
+    ListView_SetItemState(list_, position, state, state);
+    if (state == LVIS_SELECTED) ListView_SetSelectionMark(list_, position);
 }
 
 bool ReportList::PrepareSortKeys() {
     static const bool usable = SortKeysOrderNumbers();
     if (!usable) return false;
     const std::size_t column = sort_.key == 0 ? 0 : 1;
-    for (Row& row : rows_) {
-        if (row.sortKeys[column]) continue;
-        row.sortKeys[column] = NaturalSortKey(column == 0 ? row.text : row.subText);
-        if (!row.sortKeys[column]) return false;
+    SortKeys& keys = sortKeys_[column];
+    // Rows added since the last sort by this column get theirs now.
+    for (std::size_t row = keys.ends.size(); row < rows_.size(); ++row) {
+        const std::wstring& text = column == 0 ? rows_[row].text : rows_[row].subText;
+        if (!AppendNaturalSortKey(text, keys.bytes) || keys.bytes.size() > UINT32_MAX) {
+            keys = SortKeys{};
+            return false;
+        }
+        keys.ends.push_back(static_cast<std::uint32_t>(keys.bytes.size()));
     }
     return true;
 }
@@ -268,12 +375,9 @@ void ReportList::ShowSortArrow() {
 }
 
 std::wstring ReportList::Text(int row, int column) const {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (row < 0 || !ListView_GetItem(list_, &item)) return std::wstring();
-    const Row& data = rows_[static_cast<std::size_t>(item.lParam)];
-    return column == 0 ? data.text : (column == 1 ? data.subText : std::wstring());
+    const Row* data = RowShownAt(row);
+    if (!data) return std::wstring();
+    return column == 0 ? data->text : (column == 1 ? data->subText : std::wstring());
 }
 
 int ReportList::SelectedRow() const { return ListView_GetNextItem(list_, -1, LVNI_SELECTED); }
@@ -286,12 +390,9 @@ void ReportList::CopySelectedRow() const {
 std::optional<LRESULT> ReportList::OnListMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (IsRelayedMouseMessage(message)) {
         tips_.OnMouseMessage(message, wParam, lParam, [this](int row, int column) {
-            LVITEMW item{};
-            item.mask = LVIF_PARAM;
-            item.iItem = row;
-            if (column == 0 && ListView_GetItem(list_, &item)) {
-                const std::wstring& tip = rows_[static_cast<std::size_t>(item.lParam)].look.tip;
-                if (!tip.empty()) return CellTips::Tip{tip, true};
+            if (column == 0 && row >= 0 && static_cast<std::size_t>(row) < shown_.size()) {
+                const auto look = looks_.find(shown_[static_cast<std::size_t>(row)]);
+                if (look != looks_.end() && !look->second.tip.empty()) return CellTips::Tip{look->second.tip, true};
             }
             return CellTips::Tip{Text(row, column), false};
         });

@@ -76,8 +76,7 @@ bool MainWindow::Create() {
     list_.SetColumnWidth(L"FileExt", extensionWidth);
     list_.SetColumnWidth(L"FileType", visibleWidth - extensionWidth);
 
-    // The list is hidden while the scan fills it; with redrawing off it also skips its layout
-    // work on every insert, which otherwise costs as much as the shell queries themselves.
+    // The list is hidden while the scan fills it: the control learns the rows when it is shown.
     list_.SetFilling(true);
     SetTimer(Handle(), kScanTimer, 1, nullptr);
     return true;
@@ -156,8 +155,9 @@ void MainWindow::OnDpiChanged(UINT dpi, LPARAM suggested) {
     ApplySuggestedRect(Handle(), suggested);
 }
 
-LRESULT MainWindow::OnNotify(const NMHDR& header) {
+LRESULT MainWindow::OnNotify(NMHDR& header) {
     if (header.idFrom != static_cast<UINT_PTR>(kIdFileList)) return 0;
+    if (const auto handled = list_.OnNotify(header)) return *handled;
     if (header.code == LVN_COLUMNCLICK) {
         const auto& click = reinterpret_cast<const NMLISTVIEW&>(header);
         list_.SortByHeaderClick(click.iSubItem + 1);
@@ -230,7 +230,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnDpiChanged(HIWORD(wParam), lParam);
         return 0;
     case WM_NOTIFY:
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
     case WM_CONTEXTMENU:
         OnContextMenu(reinterpret_cast<HWND>(wParam), lParam);
         return 0;

@@ -53,7 +53,7 @@ private:
     void OnSize(WPARAM state);
     void OnMinMaxInfo(MINMAXINFO& info) const;
     void OnDpiChanged(UINT dpi, LPARAM suggested);
-    LRESULT OnNotify(const NMHDR& header);
+    LRESULT OnNotify(NMHDR& header);
     void OnContextMenu(HWND source, LPARAM position);
     void OnCommand(int id);
     ClassIcons AppIcons() const { return ClassIcons{appIcon_.get(), appSmallIcon_.get()}; }

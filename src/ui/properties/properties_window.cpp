@@ -123,8 +123,8 @@ std::wstring PropertiesWindow::CutBoxText(HWND box) const {
 }
 
 LRESULT PropertiesWindow::OnNotify(NMHDR& header) {
-    if (header.hwndFrom == verbs_.Handle() && header.code == NM_CUSTOMDRAW) {
-        return verbs_.OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+    if (header.hwndFrom == verbs_.Handle()) {
+        if (const auto handled = verbs_.OnNotify(header)) return *handled;
     }
     if (header.hwndFrom == tips_ && header.code == TTN_GETDISPINFOW) {
         auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
