@@ -40,19 +40,25 @@ int CompareNaturally(const std::wstring& x, const std::wstring& y) {
 // texts compare, so that a sort of many rows makes one key per row instead of comparing texts
 // at every step. False, with `keys` as it was, when the locale cannot make it.
 bool AppendNaturalSortKey(const std::wstring& text, std::string& keys) {
-    const int length = static_cast<int>(text.size());
-    const int bytes = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_SORTKEY | kNaturalOrder, text.c_str(), length,
-                                    nullptr, 0, nullptr, nullptr, 0);
-    if (bytes <= 0) return false;
+    const auto map = [&text](char* into, int bytes) {
+        // A sort key is bytes, though the function's buffer is typed as wide characters.
+        return LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_SORTKEY | kNaturalOrder, text.c_str(),
+                             static_cast<int>(text.size()), reinterpret_cast<wchar_t*>(into), bytes, nullptr, nullptr, 0);
+    };
     const std::size_t start = keys.size();
-    keys.resize(start + static_cast<std::size_t>(bytes));
-    // A sort key is bytes, though the function's buffer is typed as wide characters.
-    if (LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_SORTKEY | kNaturalOrder, text.c_str(), length,
-                      reinterpret_cast<wchar_t*>(keys.data() + start), bytes, nullptr, nullptr, 0) != bytes) {
-        keys.resize(start);
-        return false;
+    // One call where room for a usual key is enough; only a longer key asks for its size first.
+    int room = static_cast<int>(std::min<std::size_t>(text.size() * 6 + 32, 1u << 20));
+    keys.resize(start + static_cast<std::size_t>(room));
+    int made = map(keys.data() + start, room);
+    if (made == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        room = map(nullptr, 0);
+        if (room > 0) {
+            keys.resize(start + static_cast<std::size_t>(room));
+            made = map(keys.data() + start, room);
+        }
     }
-    return true;
+    keys.resize(start + static_cast<std::size_t>(std::max(made, 0)));
+    return made > 0;
 }
 
 // Keys are used only where they order numbers by value as the comparison does.
