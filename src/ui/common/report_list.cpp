@@ -303,7 +303,8 @@ bool ReportList::ComesBefore(std::uint32_t a, std::uint32_t b) const {
     int order = 0;
     if (byKeys_) {
         // Compared as unsigned bytes, as sort keys are.
-        order = sortKeys_[column].Of(a).compare(sortKeys_[column].Of(b));
+        const int bytes = sortKeys_[column].Of(a).compare(sortKeys_[column].Of(b));
+        order = (bytes > 0) - (bytes < 0);
     } else {
         const Row& left = rows_[a];
         const Row& right = rows_[b];
