@@ -111,6 +111,7 @@ TEST(MainWindow, HeaderClicksSortDescendingThenAscendingAndByEitherColumn) {
     EXPECT_TRUE(Ordered(typeDescending, false)) << "second click on 文件类型 did not sort descending";
     EXPECT_TRUE(tiesInAddingOrder());
     EXPECT_TRUE(SelectedRowInView(list)) << "the selected row went out of view";
+    EXPECT_EQ(list.Text(list.Selected(), 0), L"ftqn2") << "the selection did not move with its row";
     ASSERT_GE(PlainInOrder(typeAscending).size(), 3u) << "too few plain type names to tell an order";
     EXPECT_NE(PlainInOrder(typeAscending), PlainInOrder(typeDescending));
 
