@@ -40,10 +40,13 @@ int CompareNaturally(const std::wstring& x, const std::wstring& y) {
 // texts compare, so that a sort of many rows makes one key per row instead of comparing texts
 // at every step. False, with `keys` as it was, when the locale cannot make it.
 bool AppendNaturalSortKey(const std::wstring& text, std::string& keys) {
-    const auto map = [&text](char* into, int bytes) {
+    // A length of 0 is refused; an empty text is given as the empty NUL-ended string, whose key
+    // goes before every other. One refused key would make the whole column compare texts.
+    const int length = text.empty() ? -1 : static_cast<int>(text.size());
+    const auto map = [&text, length](char* into, int bytes) {
         // A sort key is bytes, though the function's buffer is typed as wide characters.
-        return LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_SORTKEY | kNaturalOrder, text.c_str(),
-                             static_cast<int>(text.size()), reinterpret_cast<wchar_t*>(into), bytes, nullptr, nullptr, 0);
+        return LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_SORTKEY | kNaturalOrder, text.c_str(), length,
+                             reinterpret_cast<wchar_t*>(into), bytes, nullptr, nullptr, 0);
     };
     const std::size_t start = keys.size();
     // One call where room for a usual key is enough; only a longer key asks for its size first.
@@ -61,11 +64,14 @@ bool AppendNaturalSortKey(const std::wstring& text, std::string& keys) {
     return made > 0;
 }
 
-// Keys are used only where they order numbers by value as the comparison does.
-bool SortKeysOrderNumbers() {
+// Keys are used only where they order numbers by value, and an empty text first, as the
+// comparison does.
+bool SortKeysOrderAsTheComparison() {
+    std::string empty;
     std::string two;
     std::string ten;
-    return AppendNaturalSortKey(L"x2", two) && AppendNaturalSortKey(L"X10", ten) && two < ten;
+    return AppendNaturalSortKey(L"", empty) && AppendNaturalSortKey(L"x2", two) &&
+           AppendNaturalSortKey(L"X10", ten) && empty < two && two < ten;
 }
 
 // Copies as much of `text` as the control's buffer holds.
@@ -353,7 +359,7 @@ void ReportList::Restore(std::optional<std::uint32_t> row, UINT state) {
 }
 
 bool ReportList::PrepareSortKeys() {
-    static const bool usable = SortKeysOrderNumbers();
+    static const bool usable = SortKeysOrderAsTheComparison();
     if (!usable) return false;
     const std::size_t column = sort_.key == 0 ? 0 : 1;
     SortKeys& keys = sortKeys_[column];

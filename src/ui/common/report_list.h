@@ -98,7 +98,7 @@ private:
     // Handles what the list adds to the control; nothing when the control's own handling runs.
     std::optional<LRESULT> OnListMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Resort();
-    // Puts the row that was at `row` (a position in rows_) back under the selection or focus.
+    // Gives `state` (selected or focused) back to `row`, a position in rows_, wherever the sort put it.
     void Restore(std::optional<std::uint32_t> row, UINT state);
     // Whether the rows' sort keys for the current column are ready; false when the locale
     // cannot make them, and the sort then compares the texts themselves.
