@@ -223,9 +223,21 @@ void ReportList::Clear() {
     ShowRowCount();
 }
 
+std::optional<std::uint32_t> ReportList::RowIndexAt(int position) const {
+    if (position < 0 || static_cast<std::size_t>(position) >= shown_.size()) return std::nullopt;
+    return shown_[static_cast<std::size_t>(position)];
+}
+
 const ReportList::Row* ReportList::RowShownAt(int position) const {
-    if (position < 0 || static_cast<std::size_t>(position) >= shown_.size()) return nullptr;
-    return &rows_[shown_[static_cast<std::size_t>(position)]];
+    const auto index = RowIndexAt(position);
+    return index ? &rows_[*index] : nullptr;
+}
+
+const ReportList::RowLook* ReportList::LookAt(int position) const {
+    const auto index = RowIndexAt(position);
+    if (!index) return nullptr;
+    const auto found = looks_.find(*index);
+    return found == looks_.end() ? nullptr : &found->second;
 }
 
 void ReportList::FillDisplayInfo(LVITEMW& item) const {
@@ -279,11 +291,9 @@ std::optional<LRESULT> ReportList::OnNotify(NMHDR& header) {
 LRESULT ReportList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
     if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return anyLook_ ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
     if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
-    const auto position = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
-    if (position >= shown_.size()) return CDRF_DODEFAULT;
-    const auto found = looks_.find(shown_[position]);
-    if (found == looks_.end()) return CDRF_DODEFAULT;
-    const RowLook& look = found->second;
+    const RowLook* found = LookAt(static_cast<int>(draw.nmcd.dwItemSpec));
+    if (!found) return CDRF_DODEFAULT;
+    const RowLook& look = *found;
     if (look.dimmed) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
     if (!look.bold) return CDRF_DODEFAULT;
     // Made again whenever the list's font changes (a new DPI).
@@ -334,13 +344,9 @@ void ReportList::SortNow() {
 
 void ReportList::Resort() {
     tips_.Forget();
-    const auto rowAt = [this](int position) -> std::optional<std::uint32_t> {
-        if (position < 0 || static_cast<std::size_t>(position) >= shown_.size()) return std::nullopt;
-        return shown_[static_cast<std::size_t>(position)];
-    };
     // The control keeps the selection and focus by position; they stay with their rows.
-    const auto selected = rowAt(SelectedRow());
-    const auto focused = rowAt(ListView_GetNextItem(list_, -1, LVNI_FOCUSED));
+    const auto selected = RowIndexAt(SelectedRow());
+    const auto focused = RowIndexAt(ListView_GetNextItem(list_, -1, LVNI_FOCUSED));
     byKeys_ = PrepareSortKeys();
     std::sort(shown_.begin(), shown_.end(), [this](std::uint32_t a, std::uint32_t b) { return ComesBefore(a, b); });
     if (selected || focused) ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
@@ -403,9 +409,8 @@ void ReportList::CopySelectedRow() const {
 std::optional<LRESULT> ReportList::OnListMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (IsRelayedMouseMessage(message)) {
         tips_.OnMouseMessage(message, wParam, lParam, [this](int row, int column) {
-            if (column == 0 && row >= 0 && static_cast<std::size_t>(row) < shown_.size()) {
-                const auto look = looks_.find(shown_[static_cast<std::size_t>(row)]);
-                if (look != looks_.end() && !look->second.tip.empty()) return CellTips::Tip{look->second.tip, true};
+            if (const RowLook* look = column == 0 ? LookAt(row) : nullptr; look && !look->tip.empty()) {
+                return CellTips::Tip{look->tip, true};
             }
             return CellTips::Tip{Text(row, column), false};
         });

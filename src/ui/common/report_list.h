@@ -87,7 +87,10 @@ private:
         std::vector<std::uint32_t> ends;  // where each row's key ends, in the order of adding
         std::string_view Of(std::size_t row) const;
     };
+    // The position in rows_ of the row shown at `position`; nothing outside the list.
+    std::optional<std::uint32_t> RowIndexAt(int position) const;
     const Row* RowShownAt(int position) const;
+    const RowLook* LookAt(int position) const;
     void FillDisplayInfo(LVITEMW& item) const;
     int FindRow(const LVFINDINFOW& find, int start) const;
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
