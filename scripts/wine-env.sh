@@ -321,6 +321,16 @@ ft_wineserver_stop() {
   [[ -d $1 ]] || return 0
   WINEPREFIX=$1 wineserver -k 2>/dev/null
   WINEPREFIX=$1 wineserver -w 2>/dev/null
+  # A Wine process can outlive its server (seen: a headless conhost.exe of a console test),
+  # holding the output pipes it inherited from ctest, which then waits for them until its
+  # timeout. Only Wine's own binaries are ended here, never a script that names the prefix.
+  local environ pid
+  for environ in /proc/[0-9]*/environ; do
+    pid=${environ#/proc/}
+    pid=${pid%/environ}
+    [[ $(readlink "/proc/$pid/exe" 2>/dev/null) == */wine* ]] || continue
+    tr '\0' '\n' 2>/dev/null <"$environ" | grep -qxF "WINEPREFIX=$1" && kill -KILL "$pid" 2>/dev/null
+  done
   return 0
 }
 
