@@ -1,5 +1,5 @@
 // The main window's rules that need no window: sorting by header, the smallest size, the
-// progress percentage, the caption and the twips conversion.
+// progress percentage and its pace, the caption and the twips conversion.
 #include "catalogue/scan_progress.h"
 #include "ui/rules/main_window_rules.h"
 
@@ -59,6 +59,20 @@ TEST(ScanPercent, RoundsHalfToEvenAndStopsAtAFullBar) {
         {0, 0}, {15, 2}, {21, 4}, {33, 6}, {39, 6}, {45, 8}, {599, 100},
         {std::numeric_limits<std::int32_t>::max(), 100}};
     for (const auto& [count, percent] : cases) EXPECT_EQ(ScanPercent(count), percent) << count;
+}
+
+TEST(FigurePacer, AChangeShowsOnceTheShownValueHasStoodForTheInterval) {
+    constexpr std::uint32_t interval = FigurePacer::kIntervalMs;
+    FigurePacer pacer;
+    EXPECT_TRUE(pacer.ShowsNow(1000));  // the first change
+    EXPECT_FALSE(pacer.ShowsNow(1000 + interval - 1));
+    EXPECT_TRUE(pacer.ShowsNow(1000 + interval));  // the offer after the wait
+    EXPECT_FALSE(pacer.ShowsNow(1000 + interval + 1));
+    // The tick count wraps around after about 49 days.
+    pacer.Reset();
+    EXPECT_TRUE(pacer.ShowsNow(0xFFFFFFF0u));
+    EXPECT_FALSE(pacer.ShowsNow(0x10));
+    EXPECT_TRUE(pacer.ShowsNow(interval - 0x10));
 }
 
 TEST(MainWindowTexts, PercentAndCountCaption) {

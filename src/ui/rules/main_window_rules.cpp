@@ -28,4 +28,10 @@ std::optional<Size> EnforceMinimumSize(Size outer, Size minimum, bool minimized)
     return corrected;
 }
 
+bool FigurePacer::ShowsNow(std::uint32_t nowMs) {
+    if (shownAtMs_ && nowMs - *shownAtMs_ < kIntervalMs) return false;
+    shownAtMs_ = nowMs;
+    return true;
+}
+
 }  // namespace ft

@@ -98,13 +98,13 @@ void SplashWindow::Show() {
 
 void SplashWindow::SetPercentText(const std::wstring& text) {
     // Past 600 file types every row writes the same 100%; repainting it again would only cost time.
-    if (!Handle() || text == percentText_) return;
+    if (!Handle() || text == percentText_ || !textPacer_.ShowsNow(GetTickCount())) return;
     percentText_ = text;
     SetDlgItemTextW(Handle(), kIdSplashPercent, text.c_str());
 }
 
 void SplashWindow::SetBarValue(int value) {
-    if (!Handle() || value == barValue_) return;
+    if (!Handle() || value == barValue_ || !barPacer_.ShowsNow(GetTickCount())) return;
     barValue_ = value;
     SendDlgItemMessageW(Handle(), kIdSplashBar, PBM_SETPOS, static_cast<WPARAM>(value), 0);
 }
@@ -114,6 +114,8 @@ void SplashWindow::Close() {
     picture_.reset();
     percentText_ = L"0";
     barValue_ = 0;
+    textPacer_.Reset();
+    barPacer_.Reset();
 }
 
 LRESULT SplashWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -5,6 +5,7 @@
 
 #include "catalogue/views.h"
 #include "ui/common/owned_window.h"
+#include "ui/rules/main_window_rules.h"
 
 namespace ft::ui {
 
@@ -28,6 +29,8 @@ private:
     UniqueIcon picture_;
     std::wstring percentText_ = L"0";
     int barValue_ = 0;
+    FigurePacer textPacer_;
+    FigurePacer barPacer_;
 };
 
 }  // namespace ft::ui
