@@ -3,8 +3,9 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer with a short run of each fuzz target, then
 # the Windows tests under Wine (each in a fresh prefix, see with-prefix.sh).
 #   FT_FUZZ_SECONDS     seconds per fuzz target (default 15)
-# Installs what is missing first (as root). Needs no display: the Wine tests share one
-# private Xvfb that this script starts and stops.
+# Installs what is missing first (as root). Needs no display: each Wine test starts its own
+# private Xvfb (see with-prefix.sh), so a display server that fails takes one test with it,
+# not every later one.
 #   FT_USE_DISPLAY=1    run the Wine tests on the current $DISPLAY instead
 #   extra arguments     are passed to both ctest runs (e.g. -R registry)
 set -uo pipefail
@@ -13,7 +14,6 @@ ft_lock_tree "$@"
 cd "$FT_REPO" || exit 1
 
 ft_install_deps
-trap ft_xvfb_stop EXIT
 
 declare -A status
 logdir=$FT_REPO/build/test-logs
@@ -88,22 +88,8 @@ if [[ ${status[build-win64]} == ok* ]]; then
   start=$EPOCHREALTIME
   if ft_prepare_template; then
     status[wine-template]="ok ($(ft_seconds_since "$start") s)"
-    own_display=0
-    if [[ ${FT_USE_DISPLAY:-} != 1 || -z ${DISPLAY:-} ]]; then
-      unset DISPLAY
-      if ft_xvfb_start; then
-        own_display=1
-      else
-        status[xvfb]="FAILED"
-        overall=1
-      fi
-    fi
-    if [[ -n ${DISPLAY:-} ]]; then
-      run_ctest win64 "$@" || overall=1
-    else
-      status[ctest-win64]="not run (no display)"
-    fi
-    ((own_display)) && ft_xvfb_stop
+    [[ ${FT_USE_DISPLAY:-} == 1 ]] || unset DISPLAY
+    run_ctest win64 "$@" || overall=1
   else
     status[wine-template]="FAILED"
     status[ctest-win64]="not run (no Wine template)"
@@ -115,7 +101,7 @@ fi
 
 echo
 echo "==================== summary ===================="
-for k in build-native build-native-asan build-win64 wine-template xvfb ctest-native ctest-native-asan fuzz-smoke \
+for k in build-native build-native-asan build-win64 wine-template ctest-native ctest-native-asan fuzz-smoke \
   ctest-win64; do
   [[ -n ${status[$k]:-} ]] && printf '  %-18s %s\n' "$k" "${status[$k]}"
 done

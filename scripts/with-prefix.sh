@@ -116,4 +116,10 @@ child=$!
 wait "$child"
 rc=$?
 child=
+# Wine ends a program that cannot reach its display with exit code 1 and, with WINEDEBUG=-all,
+# without a word, so a failure caused by the display server would look like the program's.
+if ((rc != 0)) && ! xdpyinfo >/dev/null 2>&1; then
+  ft_log "the display $DISPLAY no longer answers: the failures above may be its, not the program's"
+  [[ -s $work/xvfb.log ]] && ft_log "Xvfb's log ends: $(tail -5 "$work/xvfb.log")"
+fi
 exit "$rc"
