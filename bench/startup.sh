@@ -131,7 +131,7 @@ run_timing() {
 
 median() { printf '%s\n' "$@" | grep -E '^[0-9.]+$' | sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "n/a"; else if (NR % 2) print v[(NR + 1) / 2]; else printf "%.2f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 minimum() { printf '%s\n' "$@" | grep -E '^[0-9.]+$' | sort -n | head -1; }
-ratio() { awk -v x="$1" -v y="$2" 'BEGIN { if (y + 0 > 0 && x + 0 > 0) printf "%.2f", x / y; else print "n/a" }'; }
+ratio() { awk -v x="$1" -v y="$2" -v d="${3:-2}" 'BEGIN { if (y + 0 > 0 && x + 0 > 0) printf "%.*f", d, x / y; else print "n/a" }'; }
 # Cost of 1,000 more extensions between the two sizes: the fixed start-up cost drops out.
 marginal() { awk -v a="$1" -v b="$2" -v n="$3" 'BEGIN { if (a + 0 > 0 && b + 0 > 0) printf "%.1f", (b - a) * 1000 / n; else print "n/a" }'; }
 
@@ -158,7 +158,7 @@ run_phase() {
     fi
     f+=("$(field ms "$lf")")
     p+=("$(field ms "$lp")")
-    q+=("$(ratio "${p[-1]}" "${f[-1]}")")
+    q+=("$(ratio "${p[-1]}" "${f[-1]}" 3)")
     fr+=("$(field rss_mb "$lf")")
     pr+=("$(field rss_mb "$lp")")
     s0+=("$(field sort0_ms "$lp")")
@@ -209,6 +209,13 @@ bp=$(marginal "${best[small.p]}" "${best[large.p]}" $((large_ext - small_ext)))
 bf=$(marginal "${best[small.f]}" "${best[large.f]}" $((large_ext - small_ext)))
 echo "each further 1,000 extensions (ms): program $mp, floor $mf: $(ratio "$mp" "$mf") x (medians);" \
   "best runs $bp / $bf: $(ratio "$bp" "$bf") x"
+# The same cost with each size's program time taken as its median pair ratio times the floor's
+# median: a drift of the machine between the two phases moves the pair ratios less than it moves
+# the medians of either program.
+awk -v q1="${med[small.q]}" -v f1="${med[small.f]}" -v q2="${med[large.q]}" -v f2="${med[large.f]}" 'BEGIN {
+  if (f2 + 0 > f1 + 0 && q1 + 0 > 0 && q2 + 0 > 0)
+    printf "each further 1,000 extensions from the pair ratios: %.3f x the floor'\''s\n", (q2 * f2 - q1 * f1) / (f2 - f1)
+}'
 echo "resident set once the title is up (median MB): $rows_s rows program ${med[small.pr]}, floor ${med[small.fr]}" \
   "($(ratio "${med[small.pr]}" "${med[small.fr]}") x); $rows_l rows program ${med[large.pr]}, floor ${med[large.fr]}" \
   "($(ratio "${med[large.pr]}" "${med[large.fr]}") x)"
