@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <string>
 
 #include "catalogue/command_line.h"
@@ -18,7 +19,6 @@ constexpr ControlSpec kStatus{
     kIdBackupLabel, L"STATIC", kExportRunningText, SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, 120, 1440, 3255, 255};
 constexpr UINT kStatusFormat = DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL;
 constexpr int kStatusBottomMargin = 285;  // twips, as below the status line at the designed size
-constexpr UINT_PTR kWatchTimer = 1;
 constexpr UINT kWatchMilliseconds = 50;
 
 // Table order is the Tab order: Close first, then the two boxes and their buttons.
@@ -50,6 +50,8 @@ void SetPathShowingItsEnd(HWND box, const std::wstring& path) {
 BackupWindow::BackupWindow(HWND owner, ClassIcons icons, ProcessLauncher& launcher)
     : OwnedWindow(owner, icons, kDesign), launcher_(launcher) {}
 
+BackupWindow::~BackupWindow() { KillTimer(Owner(), WatchTimerId()); }
+
 void BackupWindow::OnBuilt() {
     HWND tooltips = CreateTooltips(Handle());
     AddTooltip(tooltips, Handle(), kIdBackupBrowse1, L"Browse File");
@@ -67,19 +69,29 @@ void BackupWindow::Watch(std::shared_ptr<ExportJob> job) {
     EnsureBuilt();
     // The older job is no longer shown, so its ending can never overwrite this one.
     job_ = std::move(job);
-    if (!Handle() || !job_) return;
+    if (!job_) return;
     job_->Poll();
-    ShowStatus();
+    if (Handle()) ShowStatus();
+    // The timer belongs to the owner, which outlives this window: closing the window must not
+    // leave an export waiting for an older one that nobody polls any more.
     if (job_->Running()) {
-        SetTimer(Handle(), kWatchTimer, kWatchMilliseconds, nullptr);
+        SetTimer(Owner(), WatchTimerId(), kWatchMilliseconds, &BackupWindow::OnWatchTimer);
     } else {
-        KillTimer(Handle(), kWatchTimer);
+        KillTimer(Owner(), WatchTimerId());
+    }
+}
+
+void CALLBACK BackupWindow::OnWatchTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    // A timer procedure is called by DispatchMessage, outside the window procedure's boundary.
+    try {
+        reinterpret_cast<BackupWindow*>(id)->PollJob();
+    } catch (const std::exception&) {
     }
 }
 
 void BackupWindow::PollJob() {
-    if (job_ && job_->Poll()) ShowStatus();
-    if (!job_ || !job_->Running()) KillTimer(Handle(), kWatchTimer);
+    if (job_ && job_->Poll() && Handle()) ShowStatus();
+    if (!job_ || !job_->Running()) KillTimer(Owner(), WatchTimerId());
 }
 
 void BackupWindow::ShowStatus() {
@@ -116,11 +128,6 @@ void BackupWindow::FitStatus() {
     }
 }
 
-void BackupWindow::OnDestroyed() {
-    OwnedWindow::OnDestroyed();
-    job_.reset();  // stops the watching
-}
-
 void BackupWindow::OpenInEditor(int boxId) {
     HWND box = GetDlgItem(Handle(), boxId);
     std::wstring path(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
@@ -129,10 +136,6 @@ void BackupWindow::OpenInEditor(int boxId) {
 }
 
 LRESULT BackupWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_TIMER && wParam == kWatchTimer) {
-        PollJob();
-        return 0;
-    }
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
         switch (LOWORD(wParam)) {
         case kIdBackupBrowse1:

@@ -14,6 +14,7 @@ namespace ft::ui {
 class BackupWindow : public OwnedWindow, public BackupView {
 public:
     BackupWindow(HWND owner, ClassIcons icons, ProcessLauncher& launcher);
+    ~BackupWindow() override;
 
     void SetPaths(const std::wstring& extRegPath, const std::wstring& typeRegPath) override;
     void Watch(std::shared_ptr<ExportJob> job) override;
@@ -22,17 +23,20 @@ public:
 protected:
     void OnBuilt() override;
     void OnDpiApplied() override { FitStatus(); }
-    void OnDestroyed() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void OpenInEditor(int boxId);
+    static void CALLBACK OnWatchTimer(HWND owner, UINT message, UINT_PTR id, DWORD time);
+    UINT_PTR WatchTimerId() const { return reinterpret_cast<UINT_PTR>(this); }
     void PollJob();
     void ShowStatus();
     void FitStatus();
 
     ProcessLauncher& launcher_;
-    std::shared_ptr<ExportJob> job_;  // the export whose status the window shows
+    // The export whose status the window shows; it is followed to its end even after the
+    // window is closed, since its deletions and runs may still wait for an older export.
+    std::shared_ptr<ExportJob> job_;
 };
 
 }  // namespace ft::ui

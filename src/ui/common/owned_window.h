@@ -40,6 +40,7 @@ protected:
     void ShowOwned(int showCommand = SW_SHOW);
 
     UINT Dpi() const { return dpi_; }
+    HWND Owner() const { return owner_; }
     HFONT Font() const { return font_.get(); }
 
     // Extra controls and settings beyond the design table.

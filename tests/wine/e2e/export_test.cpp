@@ -290,6 +290,17 @@ TEST(Export, OddValuesAndLargeTypesAreWrittenAsTheRegistryHoldsThem) {
         ASSERT_TRUE(actual.has_value()) << file.wstring() << " missing or unreadable: " << error;
         EXPECT_TRUE(*actual == *expected) << file.wstring() << " is not the export of the key";
     };
+    // Asked for while the large type's export still runs, the row above it waits for that one,
+    // and closing its window meanwhile must not leave it waiting for good.
+    ASSERT_TRUE(session.ClickRow(L"ftoddlarge"));
+    PostMessageW(session.main(), WM_COMMAND, kIdMenuBackup, 0);
+    PostMessageW(probe::ChildById(session.main(), kIdFileList), WM_KEYDOWN, VK_UP, 0);
+    PostMessageW(session.main(), WM_COMMAND, kIdMenuBackup, 0);
+    const auto waiting = session.workDir() / L"FTODDEMPTY#1.reg";
+    const HWND closed = WaitShown(session.app(), kBackupClass);
+    ASSERT_TRUE(probe::WaitFor([&] { return probe::TextOf(probe::ChildById(closed, kIdBackupText1)) == waiting.wstring(); }));
+    PostMessageW(closed, WM_CLOSE, 0, 0);
+    expectLikeRegExe(waiting, L"HKEY_CLASSES_ROOT\\.ftoddempty");
     const std::vector<std::pair<std::wstring, std::wstring>> cases = {
         {L"ftoddbinary", L""},          {L"ftoddmulti", L""}, {L"ftoddqword", L"FtOdd.Type"},
         {L"ftoddnone", L""},            {L"ftoddempty", L""}, {L"ftoddodd", L"F"},
