@@ -71,7 +71,7 @@ void BackupWindow::Watch(std::shared_ptr<ExportJob> job) {
     job_ = std::move(job);
     if (!job_) return;
     job_->Poll();
-    if (Handle()) ShowStatus();
+    ShowStatus();
     // The timer belongs to the owner, which outlives this window: closing the window must not
     // leave an export waiting for an older one that nobody polls any more.
     if (job_->Running()) {
@@ -90,11 +90,12 @@ void CALLBACK BackupWindow::OnWatchTimer(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 void BackupWindow::PollJob() {
-    if (job_ && job_->Poll() && Handle()) ShowStatus();
+    if (job_ && job_->Poll()) ShowStatus();
     if (!job_ || !job_->Running()) KillTimer(Owner(), WatchTimerId());
 }
 
 void BackupWindow::ShowStatus() {
+    if (!Handle()) return;  // closed: the job is still followed, but there is nothing to show
     SetDlgItemTextW(Handle(), kIdBackupLabel, job_->StatusText().c_str());
     FitStatus();
 }
