@@ -24,10 +24,15 @@ target_include_directories(ft_win PRIVATE ${GENERATED_DIR})  # the maker's web p
 # windres reports no dependencies, so name what the resource script pulls in.
 set(RES_DIR ${CMAKE_SOURCE_DIR}/src/ui/res)
 set_source_files_properties(src/ui/res/app.rc PROPERTIES
-  OBJECT_DEPENDS "${RES_DIR}/app.ico;${RES_DIR}/splash.ico;${RES_DIR}/app.manifest;${RES_DIR}/resource.h;${GENERATED_DIR}/version.h")
+  OBJECT_DEPENDS "${RES_DIR}/app.ico;${RES_DIR}/progress.ico;${RES_DIR}/app.manifest;${RES_DIR}/resource.h;${GENERATED_DIR}/version.h")
 target_link_libraries(filetypes PRIVATE ft_win)
 target_link_options(filetypes PRIVATE ${STATIC_RUNTIME} -municode)
 set_target_properties(filetypes PROPERTIES OUTPUT_NAME filetypes)
+if(FT_ROW_TIMING)
+  target_sources(filetypes PRIVATE bench/row_timer.cpp)
+  target_compile_definitions(filetypes PRIVATE FT_ROW_TIMING)
+  target_include_directories(filetypes PRIVATE ${CMAKE_SOURCE_DIR})
+endif()
 
 # The reader contract over the real registry, with the fixture imported into a fresh prefix.
 add_executable(registry_contract_tests tests/wine/registry_contract_main.cpp tests/contract/registry_contract.cpp)

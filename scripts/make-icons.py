@@ -4,7 +4,7 @@
     python3 scripts/make-icons.py [--preview DIR]
 
   src/ui/res/app.ico     the application icon: a page with a red tag, 16 to 256 px, 32-bit
-  src/ui/res/splash.ico  the progress window's picture: a page under a magnifier; 32 px as a
+  src/ui/res/progress.ico  the progress window's picture: a page under a magnifier; 32 px as a
                          16-colour image whose background is masked out, 48 and 64 px 32-bit
 
 Both are drawn from shapes on a 32 x 32 grid, so every size shows the same picture. The
@@ -165,7 +165,7 @@ def app_picture(g):
     return shapes
 
 
-def splash_picture(g):
+def progress_picture(g):
     shapes = page(g, 2, 2, 20, 30, 6)
     shapes += text_lines(g, g.rows(8, 23, 3), [(5, 11), (12, 17)])
     handle = ((24.2, 22.2), (30.3, 30.3))
@@ -293,16 +293,16 @@ def main():
             (args.preview / f'app-{size}.png').write_bytes(png(rows))
     (res / 'app.ico').write_bytes(ico(app))
 
-    indexes = render16(splash_picture, 32)
-    splash = [(32, 16, 4, bmp4(indexes))]
+    indexes = render16(progress_picture, 32)
+    progress = [(32, 16, 4, bmp4(indexes))]
     if args.preview:
-        (args.preview / 'splash-32.png').write_bytes(png(indexes_to_rgba(indexes)))
+        (args.preview / 'progress-32.png').write_bytes(png(indexes_to_rgba(indexes)))
     for size in (48, 64):
-        rows = render(splash_picture, size)
-        splash.append((size, 0, 32, bmp32(rows)))
+        rows = render(progress_picture, size)
+        progress.append((size, 0, 32, bmp32(rows)))
         if args.preview:
-            (args.preview / f'splash-{size}.png').write_bytes(png(rows))
-    (res / 'splash.ico').write_bytes(ico(splash))
+            (args.preview / f'progress-{size}.png').write_bytes(png(rows))
+    (res / 'progress.ico').write_bytes(ico(progress))
 
 
 if __name__ == '__main__':

@@ -117,8 +117,8 @@ xdotool key alt+F4
 wait_gone "properties window" shown_named '^文件类型属性$'
 
 pick_menu_entry 2
-backup=$(wait_window "export result window" shown_named '^文件类型备份$') || exit 1
-shot "$backup" export-window.png
+export_window=$(wait_window "export result window" shown_named '^文件类型备份$') || exit 1
+shot "$export_window" export-window.png
 stop_program
 
 # The progress window, in a scan long enough to watch: pictures are taken as long as it is
@@ -131,10 +131,10 @@ ft_import_reg "$bulk" "$FT_SCRATCH_DIR" || ft_die "could not import $bulk"
 frames=$FT_SCRATCH_DIR/progress
 mkdir -p "$frames"
 start_program
-splash=$(wait_window "progress window" shown_untitled) || exit 1
+progress=$(wait_window "progress window" shown_untitled) || exit 1
 count=0
 while [[ -n $(shown_untitled) ]]; do
-  ft_window_pixels "$splash" >"$frames/$count.ppm" 2>/dev/null && [[ -s $frames/$count.ppm ]] || break
+  ft_window_pixels "$progress" >"$frames/$count.ppm" 2>/dev/null && [[ -s $frames/$count.ppm ]] || break
   count=$((count + 1))
 done
 wait_window "main window" shown_named '^本机文件类型数量：' >/dev/null || exit 1

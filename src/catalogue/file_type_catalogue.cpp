@@ -4,7 +4,6 @@
 #include <exception>
 
 #include "catalogue/export_job.h"
-#include "catalogue/row_timing.h"
 #include "catalogue/scan_progress.h"
 
 namespace ft {
@@ -36,7 +35,7 @@ void FileTypeCatalogue::Scan() {
                 AddFileType();
             } catch (const std::exception&) {
             }
-            const row_timing::Span yield(row_timing::Step::Yield);
+            const ScanStepSpan yield(services_.stepTimer, ScanStep::Yield);
             ending = !main.ProcessPendingMessages();
         }
         ++lKeyIndex;
@@ -48,7 +47,7 @@ void FileTypeCatalogue::Scan() {
         return;
     }
     services_.fileList.SortRows();
-    row_timing::Report(static_cast<std::size_t>(lTypeCount));
+    if (services_.stepTimer) services_.stepTimer->Report(static_cast<std::size_t>(lTypeCount));
     sCaption = CountCaption(lTypeCount);
     main.SetCaption(sCaption);
     main.SetVisible(true);
@@ -58,13 +57,12 @@ void FileTypeCatalogue::Scan() {
 }
 
 void FileTypeCatalogue::AddFileType() {
-    using row_timing::Span;
-    using row_timing::Step;
-    const Span row(Step::Row);
+    ScanStepTimer* const timer = services_.stepTimer;
+    const ScanStepSpan row(timer, ScanStep::Row);
     ++lTypeCount;
     lPercent = ScanPercent(lTypeCount);
     {
-        const Span progress(Step::Progress);
+        const ScanStepSpan progress(timer, ScanStep::Progress);
         services_.progress.SetPercentText(PercentText(lPercent));
         services_.progress.SetBarValue(lPercent);
     }
@@ -73,7 +71,7 @@ void FileTypeCatalogue::AddFileType() {
     // A failed query leaves nothing behind: no name and no icon rather than the previous type's.
     ShellTypeInfo info;
     {
-        const Span query(Step::ShellQuery);
+        const ScanStepSpan query(timer, ScanStep::ShellQuery);
         info = services_.shell.Query(keyName);
     }
     sTypeName = info.ok ? TrimNull(info.typeName).substr(0, kTypeNameChars) : std::wstring();
@@ -81,11 +79,11 @@ void FileTypeCatalogue::AddFileType() {
     sImageKey = ImageKey(sFileExt);
     std::optional<int> picture;
     {
-        const Span stores(Step::Stores);
+        const ScanStepSpan stores(timer, ScanStep::Stores);
         if (info.ok) icons_.Store(sImageKey, info.iconIndex);
         picture = icons_.Lookup(sImageKey);
     }
-    const Span insert(Step::ListInsert);
+    const ScanStepSpan insert(timer, ScanStep::ListInsert);
     services_.fileList.AddRow(FileTypeRow{sFileExt, sTypeName, picture});
 }
 
@@ -150,7 +148,7 @@ void FileTypeCatalogue::ListVerbs(RegKey shellKey, const std::wstring& typeKey, 
     for (std::size_t i = 0; i < verbs.size(); ++i) {
         const VerbFacts& verb = verbs[i];
         const bool isDefault = defaultVerb == i;
-        VerbExplanation explained = ExplainVerb(verb, isDefault, services_.lookups);
+        VerbExplanation explained = ExplainVerb(verb, isDefault, services_.lookups, services_.files);
         services_.properties.AddVerb(VerbRow{verb.action.empty() ? verb.name : verb.action, verb.command,
                                              std::move(explained.text), isDefault,
                                              explained.missingProgram.has_value()});
@@ -206,9 +204,9 @@ void FileTypeCatalogue::ExportTypeKeys() {
     const bool secondExport = typeKey != extKey;
     if (secondExport) job->StartExport(typeKey, typeRegPath);
 
-    services_.backup.SetPaths(extRegPath, secondExport ? typeRegPath : std::wstring());
-    services_.backup.Watch(job);
-    services_.backup.Show();
+    services_.exportView.SetPaths(extRegPath, secondExport ? typeRegPath : std::wstring());
+    services_.exportView.Watch(job);
+    services_.exportView.Show();
     services_.mainView.Repaint();
 }
 

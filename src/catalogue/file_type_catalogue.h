@@ -10,6 +10,7 @@
 #include <string>
 
 #include "catalogue/icon_stores.h"
+#include "catalogue/scan_steps.h"
 #include "catalogue/verb_rules.h"
 #include "catalogue/views.h"
 #include "platform/services.h"
@@ -25,10 +26,11 @@ struct CatalogueServices {
     FileListView& fileList;
     ProgressView& progress;
     PropertiesView& properties;
-    BackupView& backup;
+    ExportView& exportView;
     ProcessLauncher& launcher;
     FileSystem& files;
     ShellLookups& lookups;
+    ScanStepTimer* stepTimer = nullptr;  // only in the start-up benchmark's row-timing build
 };
 
 // Longest type name a row shows, as the shell's fixed field allows.

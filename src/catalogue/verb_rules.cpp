@@ -10,10 +10,6 @@ namespace {
 // are rare; the bound keeps a long command line from costing a file check per word.
 constexpr int kMaxBlankTries = 8;
 
-bool SameName(std::wstring_view a, std::wstring_view b) {
-    return UpperText(a) == UpperText(b);
-}
-
 std::wstring_view Trimmed(std::wstring_view text) {
     const auto first = text.find_first_not_of(L" \t");
     if (first == std::wstring_view::npos) return {};
@@ -33,17 +29,17 @@ bool HasExtension(std::wstring_view path) {
 }
 
 // As the system starts a program: a name without extension is tried with ".exe".
-bool ProgramFileExists(const std::wstring& path, ShellLookups& lookups) {
-    return lookups.FileExists(path) || (!HasExtension(path) && lookups.FileExists(path + L".exe"));
+bool ProgramFileExists(const std::wstring& path, FileSystem& files) {
+    return files.FileExists(path) || (!HasExtension(path) && files.FileExists(path + L".exe"));
 }
 
-bool BareNameFound(const std::wstring& name, ShellLookups& lookups) {
+bool BareNameFound(const std::wstring& name, ShellLookups& lookups, FileSystem& files) {
     if (lookups.OnSearchPath(name)) return true;
     const auto registered = lookups.AppPath(HasExtension(name) ? name : name + L".exe");
     if (!registered) return false;
     std::wstring path(Trimmed(lookups.ExpandEnvironment(*registered)));
     if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') path = path.substr(1, path.size() - 2);
-    return !path.empty() && lookups.FileExists(path);
+    return !path.empty() && files.FileExists(path);
 }
 
 // The names the command line's program may have, the likeliest first.
@@ -73,7 +69,7 @@ std::optional<std::size_t> DefaultVerbIndex(std::wstring_view shellDefault, cons
     if (verbNames.empty()) return std::nullopt;
     const auto find = [&](std::wstring_view name) -> std::optional<std::size_t> {
         for (std::size_t i = 0; i < verbNames.size(); ++i)
-            if (SameName(verbNames[i], name)) return i;
+            if (SameNameIgnoringCase(verbNames[i], name)) return i;
         return std::nullopt;
     };
     while (!shellDefault.empty()) {
@@ -100,26 +96,26 @@ std::wstring WithoutMenuMarkers(std::wstring_view text) {
     return plain;
 }
 
-std::optional<std::wstring> MissingProgram(const std::wstring& expandedCommand, ShellLookups& lookups) {
+std::optional<std::wstring> MissingProgram(const std::wstring& expandedCommand, ShellLookups& lookups, FileSystem& files) {
     const std::vector<std::wstring> candidates = ProgramCandidates(expandedCommand);
     // "%1" and its kin, or a variable that did not expand: no program of the line's own.
     if (candidates.empty() || candidates.front().empty() || candidates.front().front() == L'%') return std::nullopt;
     const std::wstring& first = candidates.front();
     if (IsBareName(first)) {
-        if (BareNameFound(first, lookups)) return std::nullopt;
+        if (BareNameFound(first, lookups, files)) return std::nullopt;
         return first;
     }
     // Network paths can keep the window waiting for a server; relative paths depend on the
     // folder the shell starts in. Neither is looked for.
     if (!IsDrivePath(first)) return std::nullopt;
     for (const std::wstring& candidate : candidates)
-        if (ProgramFileExists(candidate, lookups)) return std::nullopt;
+        if (ProgramFileExists(candidate, files)) return std::nullopt;
     for (const std::wstring& candidate : candidates)
         if (HasExtension(candidate)) return candidate;
     return first;
 }
 
-VerbExplanation ExplainVerb(const VerbFacts& verb, bool isDefault, ShellLookups& lookups) {
+VerbExplanation ExplainVerb(const VerbFacts& verb, bool isDefault, ShellLookups& lookups, FileSystem& files) {
     VerbExplanation explained;
     std::wstring shown = !verb.muiVerb.empty() ? verb.muiVerb : (!verb.action.empty() ? verb.action : verb.name);
     if (shown.starts_with(L'@')) {
@@ -135,7 +131,7 @@ VerbExplanation ExplainVerb(const VerbFacts& verb, bool isDefault, ShellLookups&
     if (verb.programmaticAccessOnly) text += L"\r\n菜单中不显示，只供程序调用（ProgrammaticAccessOnly）";
     if (verb.extended) text += L"\r\n按住 Shift 键时才在菜单中显示（Extended）";
     // The shell hands a DelegateExecute verb to its handler and never starts the command.
-    if (!verb.delegateExecute) explained.missingProgram = MissingProgram(command, lookups);
+    if (!verb.delegateExecute) explained.missingProgram = MissingProgram(command, lookups, files);
     if (explained.missingProgram) text += L"\r\n找不到程序：" + *explained.missingProgram;
     return explained;
 }

@@ -35,12 +35,12 @@ std::wstring WithoutMenuMarkers(std::wstring_view text);
 // The program a command line starts when it cannot be found, as the user should read it;
 // nothing when it can be found or the line names no program of its own ("%1", an empty line) or
 // one that is not looked for (a network path, a relative path).
-std::optional<std::wstring> MissingProgram(const std::wstring& expandedCommand, ShellLookups& lookups);
+std::optional<std::wstring> MissingProgram(const std::wstring& expandedCommand, ShellLookups& lookups, FileSystem& files);
 
 struct VerbExplanation {
     std::wstring text;  // lines for the row's tooltip
     std::optional<std::wstring> missingProgram;
 };
-VerbExplanation ExplainVerb(const VerbFacts& verb, bool isDefault, ShellLookups& lookups);
+VerbExplanation ExplainVerb(const VerbFacts& verb, bool isDefault, ShellLookups& lookups, FileSystem& files);
 
 }  // namespace ft

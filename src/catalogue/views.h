@@ -94,9 +94,9 @@ public:
 class ExportJob;
 
 // The export result window. It builds itself on the first call and stays hidden until Show.
-class BackupView {
+class ExportView {
 public:
-    virtual ~BackupView() = default;
+    virtual ~ExportView() = default;
     virtual void SetPaths(const std::wstring& extRegPath, const std::wstring& typeRegPath) = 0;
     // Shows the job's status and keeps it current until every tool of the job has ended. A newer
     // job replaces the one watched so far.

@@ -3,7 +3,6 @@
 #include <commoncontrols.h>
 #include <shellapi.h>
 
-#include "catalogue/row_timing.h"
 #include "platform/dpi.h"
 
 namespace ft {
@@ -22,24 +21,14 @@ void Undo(HIMAGELIST list, int added) {
 
 ShellIcons::ShellIcons() {
     for (std::size_t i = 0; i < kSystemListKinds.size(); ++i) {
-        IImageList* list = nullptr;
-        if (FAILED(SHGetImageList(kSystemListKinds[i], IID_PPV_ARGS(&list))) || !list) continue;
-        // The interface pointer serves as the list's handle.
-        systemLists_[i].list = reinterpret_cast<HIMAGELIST>(list);
+        SystemList& system = systemLists_[i];
+        if (FAILED(SHGetImageList(kSystemListKinds[i], IID_PPV_ARGS(system.reference.put())))) system.reference.reset();
+        if (!system.reference) continue;
         int width = 0, height = 0;
-        ImageList_GetIconSize(systemLists_[i].list, &width, &height);
-        systemLists_[i].size = width;
+        ImageList_GetIconSize(system.list(), &width, &height);
+        system.size = width;
     }
     SetDpi(SystemDpi());
-}
-
-ShellIcons::~ShellIcons() {
-    // The system lists belong to the shell; only our references to them are released.
-    for (const SystemList& system : systemLists_) {
-        if (system.list) reinterpret_cast<IImageList*>(system.list)->Release();
-    }
-    if (smallPictures_.pictures) ImageList_Destroy(smallPictures_.pictures);
-    if (largePictures_.pictures) ImageList_Destroy(largePictures_.pictures);
 }
 
 ShellTypeInfo ShellIcons::Query(const std::wstring& fileName) {
@@ -85,17 +74,17 @@ void ShellIcons::Resize(PictureList& list, int size) const {
     const SystemList* larger = nullptr;
     const SystemList* largest = nullptr;
     for (const SystemList& system : systemLists_) {
-        if (!system.list) continue;
+        if (!system.reference) continue;
         if (system.size >= size && (!larger || system.size < larger->size)) larger = &system;
         if (!largest || system.size > largest->size) largest = &system;
     }
     const SystemList* source = larger ? larger : largest;
-    list.source = source ? source->list : nullptr;
+    list.source = source ? source->list() : nullptr;
     list.sourceSize = source ? source->size : 0;
     list.size = size;
     // Changing the size empties the list but keeps its handle, which the list view holds.
-    if (list.pictures) ImageList_SetIconSize(list.pictures, size, size);
-    else list.pictures = ImageList_Create(size, size, ILC_COLOR32, 64, 64);
+    if (list.pictures) ImageList_SetIconSize(list.pictures.get(), size, size);
+    else list.pictures.reset(ImageList_Create(size, size, ILC_COLOR32, 64, 64));
 
     list.surface.reset();
     list.surfaceDc.reset();
@@ -136,19 +125,19 @@ bool ShellIcons::Draw(const PictureList& list, int systemIconIndex) {
 bool ShellIcons::Append(int systemIconIndex, int slot) {
     bool drawn = false;
     {
-        const row_timing::Span capture(row_timing::Step::Capture);
+        const ScanStepSpan capture(stepTimer_, ScanStep::Capture);
         drawn = Draw(smallPictures_, systemIconIndex) && Draw(largePictures_, systemIconIndex);
     }
     if (!drawn) return false;
-    const row_timing::Span add(row_timing::Step::StoreAdd);
+    const ScanStepSpan add(stepTimer_, ScanStep::StoreAdd);
     // Both lists grow together, so one slot names both pictures. The lists copy the surfaces.
-    const int smallSlot = ImageList_Add(smallPictures_.pictures, smallPictures_.surface.get(), nullptr);
+    const int smallSlot = ImageList_Add(smallPictures_.pictures.get(), smallPictures_.surface.get(), nullptr);
     const int largeSlot =
-        smallSlot == slot ? ImageList_Add(largePictures_.pictures, largePictures_.surface.get(), nullptr) : -1;
+        smallSlot == slot ? ImageList_Add(largePictures_.pictures.get(), largePictures_.surface.get(), nullptr) : -1;
     const bool appended = smallSlot == slot && largeSlot == slot;
     if (!appended) {
-        Undo(smallPictures_.pictures, smallSlot);
-        Undo(largePictures_.pictures, largeSlot);
+        Undo(smallPictures_.pictures.get(), smallSlot);
+        Undo(largePictures_.pictures.get(), largeSlot);
     }
     return appended;
 }

@@ -102,8 +102,6 @@ std::optional<std::wstring> Win32ShellLookups::IndirectString(const std::wstring
     return text;
 }
 
-bool Win32ShellLookups::FileExists(const std::wstring& path) { return Win32FileSystem().FileExists(path); }
-
 std::optional<std::wstring> Win32ShellLookups::AppPath(const std::wstring& name) {
     const std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + name;
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
@@ -137,14 +135,11 @@ bool Win32ShellLookups::OnSearchPath(const std::wstring& name) {
 
 SystemError SystemErrorOf(unsigned long code) {
     SystemError error{static_cast<std::uint32_t>(code), std::wstring()};
-    wchar_t* text = nullptr;
+    UniqueLocal text;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    if (text) {
-        error.text.assign(text, length);
-        LocalFree(text);
-    }
+        reinterpret_cast<wchar_t*>(text.put()), 0, nullptr);
+    if (text) error.text.assign(static_cast<const wchar_t*>(text.get()), length);
     return error;
 }
 

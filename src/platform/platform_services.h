@@ -40,7 +40,6 @@ class Win32ShellLookups : public ShellLookups {
 public:
     std::wstring ExpandEnvironment(const std::wstring& text) override;
     std::optional<std::wstring> IndirectString(const std::wstring& reference) override;
-    bool FileExists(const std::wstring& path) override;
     std::optional<std::wstring> AppPath(const std::wstring& name) override;
     bool OnSearchPath(const std::wstring& name) override;
 };

@@ -53,8 +53,8 @@ public:
     virtual bool FileExists(const std::wstring& path) = 0;
 };
 
-// What the explanation of a verb looks up: environment references, indirect strings, and
-// where the shell would find a program.
+// What the explanation of a verb looks up besides files: environment references, indirect
+// strings, and where the shell would find a program by its bare name.
 class ShellLookups {
 public:
     virtual ~ShellLookups() = default;
@@ -62,7 +62,6 @@ public:
     virtual std::wstring ExpandEnvironment(const std::wstring& text) = 0;
     // An indirect string ("@file,-id") resolved; nothing when it cannot be.
     virtual std::optional<std::wstring> IndirectString(const std::wstring& reference) = 0;
-    virtual bool FileExists(const std::wstring& path) = 0;
     // The full path registered under App Paths for a program name ("app.exe"), as stored.
     virtual std::optional<std::wstring> AppPath(const std::wstring& name) = 0;
     // Whether a bare program name is in the Windows folder, the system folder or on PATH.

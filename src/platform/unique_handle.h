@@ -7,6 +7,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 #endif
 
@@ -79,6 +80,19 @@ struct DestroyIconHandle {
 struct DestroyMenuHandle {
     void operator()(HMENU menu) const { DestroyMenu(menu); }
 };
+struct DestroyImageList {
+    void operator()(HIMAGELIST list) const { ImageList_Destroy(list); }
+};
+struct FreeGlobalMemory {
+    void operator()(HGLOBAL memory) const { GlobalFree(memory); }
+};
+struct FreeLocalMemory {
+    void operator()(HLOCAL memory) const { LocalFree(memory); }
+};
+// Also the registry backend's own close, which reports the status.
+struct CloseRegistryKey {
+    LSTATUS operator()(HKEY key) const { return RegCloseKey(key); }
+};
 
 using UniqueHandle = Unique<HANDLE, CloseKernelHandle>;  // kernel objects; not for INVALID_HANDLE_VALUE
 using UniqueFont = Unique<HFONT, DeleteGdiObject>;
@@ -86,6 +100,23 @@ using UniqueBitmap = Unique<HBITMAP, DeleteGdiObject>;
 using UniqueMemoryDc = Unique<HDC, DeleteMemoryDc>;  // from CreateCompatibleDC
 using UniqueIcon = Unique<HICON, DestroyIconHandle>;
 using UniqueMenu = Unique<HMENU, DestroyMenuHandle>;
+using UniqueImageList = Unique<HIMAGELIST, DestroyImageList>;  // from ImageList_Create
+using UniqueGlobal = Unique<HGLOBAL, FreeGlobalMemory>;  // release() it once the system has taken it
+using UniqueLocal = Unique<HLOCAL, FreeLocalMemory>;     // e.g. FormatMessageW's buffer
+
+// A reference to a COM object, released once. `put()` serves IID_PPV_ARGS.
+struct ReleaseComReference {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+template <typename Interface>
+using UniqueCom = Unique<Interface*, ReleaseComReference>;
+
+// The clipboard, opened for this window until release.
+struct CloseOpenClipboard {
+    void operator()(bool) const { CloseClipboard(); }
+};
+using UniqueClipboard = Unique<bool, CloseOpenClipboard, false>;
+inline UniqueClipboard OpenClipboardFor(HWND owner) { return UniqueClipboard(OpenClipboard(owner) != FALSE); }
 
 // A DC from GetDC, handed back to its window.
 struct ReleaseDcOf {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/unique_handle.h"
+
 namespace ft {
 namespace {
 
@@ -36,7 +38,7 @@ RegStatus Win32Registry::QueryValue(RegKey key, const wchar_t* valueName, std::u
 
 RegStatus Win32Registry::CloseKey(RegKey key) {
     if (key == kClassesRoot) return ERROR_SUCCESS;
-    return RegCloseKey(ToHkey(key));
+    return CloseRegistryKey{}(ToHkey(key));
 }
 
 }  // namespace ft

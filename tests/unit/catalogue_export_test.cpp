@@ -49,7 +49,7 @@ TEST(CatalogueExport, ExportsTheExtensionKeyThenTheTypeKeyAfterDeletingBothFiles
                   L"remove D:\\Tools\\TXT#1.reg", L"remove D:\\Tools\\TXT#2.reg",
                   L"launch(hidden) reg.exe export \"HKEY_CLASSES_ROOT\\.txt\" \"D:\\Tools\\TXT#1.reg\" /y",
                   L"launch(hidden) reg.exe export \"HKEY_CLASSES_ROOT\\txtfile\" \"D:\\Tools\\TXT#2.reg\" /y",
-                  L"backup.paths D:\\Tools\\TXT#1.reg|D:\\Tools\\TXT#2.reg", L"backup.watch", L"backup.show",
+                  L"export.paths D:\\Tools\\TXT#1.reg|D:\\Tools\\TXT#2.reg", L"export.watch", L"export.show",
                   L"main.repaint"}));
     ASSERT_EQ(rig.launcher.started.size(), 2u);
     EXPECT_EQ(SplitCommandLine(rig.launcher.started[0]), ExportArgs(L".txt", L"D:\\Tools\\TXT#1.reg"));
@@ -79,13 +79,13 @@ TEST(CatalogueExport, OnlyTheExtensionKeyIsExportedWhenItNamesNoOtherTypeKey) {
                   (std::vector<std::wstring>{L"remove D:\\Tools\\TXT#1.reg", L"remove D:\\Tools\\TXT#2.reg"}));
         ASSERT_EQ(rig.launcher.started.size(), 1u);
         EXPECT_EQ(SplitCommandLine(rig.launcher.started[0]), ExportArgs(L".txt", L"D:\\Tools\\TXT#1.reg"));
-        EXPECT_EQ(rig.backup.extPath, L"D:\\Tools\\TXT#1.reg");
-        EXPECT_EQ(rig.backup.typePath, L"");
-        EXPECT_EQ(rig.log.With(L"backup.show").size(), 1u);
+        EXPECT_EQ(rig.exportView.extPath, L"D:\\Tools\\TXT#1.reg");
+        EXPECT_EQ(rig.exportView.typePath, L"");
+        EXPECT_EQ(rig.log.With(L"export.show").size(), 1u);
         EXPECT_EQ(rig.registry.LiveHandles(), 0u);
-        EXPECT_EQ(rig.backup.Status(), kRunning);
+        EXPECT_EQ(rig.exportView.Status(), kRunning);
         Finish(rig, 0, 0);
-        EXPECT_EQ(rig.backup.Status(), kDone);
+        EXPECT_EQ(rig.exportView.Status(), kDone);
     }
 }
 
@@ -111,8 +111,8 @@ TEST(CatalogueExport, ADriveRootKeepsItsBackslashAndTheToolStillGetsThePathExact
     rig.registry.SetString(L".txt", L"", L"txtfile");
     Export(rig, L"C:\\", L"txt");
 
-    EXPECT_EQ(rig.backup.extPath, L"C:\\\\TXT#1.reg");
-    EXPECT_EQ(rig.backup.typePath, L"C:\\\\TXT#2.reg");
+    EXPECT_EQ(rig.exportView.extPath, L"C:\\\\TXT#1.reg");
+    EXPECT_EQ(rig.exportView.typePath, L"C:\\\\TXT#2.reg");
     ASSERT_EQ(rig.launcher.started.size(), 2u);
     EXPECT_EQ(SplitCommandLine(rig.launcher.started[0]), ExportArgs(L".txt", L"C:\\\\TXT#1.reg"));
 }
@@ -176,13 +176,13 @@ TEST(CatalogueExportStatus, SaysExportingUntilBothRunsHaveEndedAndTheirFilesExis
     rig.files.existing = {L"D:\\Tools\\TXT#1.reg", L"D:\\Tools\\TXT#2.reg"};  // an earlier export's
     Export(rig, L"D:\\Tools", L"txt");
     EXPECT_TRUE(rig.files.existing.empty());
-    EXPECT_EQ(rig.backup.Status(), kRunning);
+    EXPECT_EQ(rig.exportView.Status(), kRunning);
     Finish(rig, 1, 0);
-    EXPECT_EQ(rig.backup.Status(), kRunning);
+    EXPECT_EQ(rig.exportView.Status(), kRunning);
     EXPECT_TRUE(rig.launcher.tools[1]->released) << "an ended run is let go at once";
     Finish(rig, 0, 0);
-    EXPECT_EQ(rig.backup.Status(), kDone);
-    EXPECT_FALSE(rig.backup.job->Failed());
+    EXPECT_EQ(rig.exportView.Status(), kDone);
+    EXPECT_FALSE(rig.exportView.job->Failed());
 }
 
 TEST(CatalogueExportStatus, EachFailureNamesItsKeyAndWhy) {
@@ -234,11 +234,11 @@ TEST(CatalogueExportStatus, EachFailureNamesItsKeyAndWhy) {
         if (c.arrange) c.arrange(rig);
         Export(rig, L"D:\\Tools", L"txt");
         // The paths are shown whatever becomes of the runs.
-        EXPECT_EQ(rig.backup.typePath, L"D:\\Tools\\TXT#2.reg");
+        EXPECT_EQ(rig.exportView.typePath, L"D:\\Tools\\TXT#2.reg");
         EXPECT_EQ(rig.launcher.started.size(), 2u);
         if (c.finish) c.finish(rig);
-        EXPECT_EQ(rig.backup.Status(), c.status);
-        EXPECT_TRUE(rig.backup.job->Failed());
+        EXPECT_EQ(rig.exportView.Status(), c.status);
+        EXPECT_TRUE(rig.exportView.job->Failed());
     }
 }
 
@@ -248,14 +248,14 @@ TEST(CatalogueExportStatus, ANewerExportWaitsForTheOlderRunsAndNeverCountsTheirF
     Export(rig, L"D:\\Tools", L"txt");
     rig.catalogue.ExportTypeKeys();
     EXPECT_EQ(rig.log.With(L"remove").size(), 2u) << "deleted while the older runs could still write";
-    EXPECT_EQ(rig.backup.Status(), kRunning);
+    EXPECT_EQ(rig.exportView.Status(), kRunning);
     Finish(rig, 0, 0);  // the older run writes TXT#1.reg, then its partner fails
     Finish(rig, 1, 1, L"错误");
-    EXPECT_EQ(rig.backup.Status(), kRunning);
+    EXPECT_EQ(rig.exportView.Status(), kRunning);
     ASSERT_EQ(rig.launcher.tools.size(), 4u);
     Finish(rig, 2, 0, L"", false);
     Finish(rig, 3, 0);
-    EXPECT_EQ(rig.backup.Status(), L"HKEY_CLASSES_ROOT\\.txt 导出失败：reg.exe 已正常结束，但文件 TXT#1.reg 不存在。");
+    EXPECT_EQ(rig.exportView.Status(), L"HKEY_CLASSES_ROOT\\.txt 导出失败：reg.exe 已正常结束，但文件 TXT#1.reg 不存在。");
 }
 
 }  // namespace

@@ -338,7 +338,7 @@ TEST(CatalogueProperties, MenuIndexTwoExportsAndEveryOtherIndexShowsProperties) 
         rig.log.Clear();
         rig.catalogue.RunCommand(index);
         EXPECT_EQ(rig.log.With(L"props.show").size(), index == 2 ? 0u : 1u);
-        EXPECT_EQ(rig.log.With(L"backup.show").size(), index == 2 ? 1u : 0u);
+        EXPECT_EQ(rig.log.With(L"export.show").size(), index == 2 ? 1u : 0u);
     }
 }
 
@@ -367,7 +367,7 @@ TEST(CatalogueProperties, VerbRowsTellTheDefaultVerbAndWhetherTheirProgramCanBeF
     rig.lookups.indirect[L"@app.dll,-1"] = L"&Edit && Go";
     rig.lookups.variables = {{L"ProgramFiles", L"C:\\Program Files"}, {L"Tools", L"C:\\Tools"}};
     rig.lookups.appPaths[L"tool.exe"] = L"\"%ProgramFiles%\\Tool\\tool.exe\"";
-    rig.lookups.files = {L"C:\\Program Files\\App\\app.exe", L"C:\\Program Files\\Tool\\tool.exe"};
+    rig.files.existing = {L"C:\\Program Files\\App\\app.exe", L"C:\\Program Files\\Tool\\tool.exe"};
     Request(rig, L"v", L"V");
 
     std::vector<std::wstring> marks;  // "Play" is no verb, and names match in any case

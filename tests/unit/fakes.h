@@ -157,18 +157,18 @@ struct FakeProperties : PropertiesView {
     std::optional<int> icons;
 };
 
-struct FakeBackup : BackupView {
-    explicit FakeBackup(EventLog& log) : log(log) {}
+struct FakeExport : ExportView {
+    explicit FakeExport(EventLog& log) : log(log) {}
     void SetPaths(const std::wstring& ext, const std::wstring& type) override {
         extPath = ext;
         typePath = type;
-        log.Add(L"backup.paths " + ext + L"|" + type);
+        log.Add(L"export.paths " + ext + L"|" + type);
     }
     void Watch(std::shared_ptr<ExportJob> watched) override {
         job = std::move(watched);
-        log.Add(L"backup.watch");
+        log.Add(L"export.watch");
     }
-    void Show() override { log.Add(L"backup.show"); }
+    void Show() override { log.Add(L"export.show"); }
     // The status line as the window shows it after its next poll of the job.
     std::wstring Status() {
         job->Poll();
@@ -235,7 +235,7 @@ struct FakeFiles : FileSystem {
     std::map<std::wstring, SystemError> undeletable;
 };
 
-// A machine of known files, variables, App Paths entries and indirect strings.
+// A machine of known variables, App Paths entries and indirect strings.
 struct FakeLookups : ShellLookups {
     std::wstring ExpandEnvironment(const std::wstring& text) override {
         std::wstring out = text;
@@ -244,14 +244,12 @@ struct FakeLookups : ShellLookups {
         return out;
     }
     std::optional<std::wstring> IndirectString(const std::wstring& at) override { return Find(indirect, at); }
-    bool FileExists(const std::wstring& path) override { return files.contains(path); }
     std::optional<std::wstring> AppPath(const std::wstring& name) override { return Find(appPaths, name); }
     bool OnSearchPath(const std::wstring&) override { return false; }
     static std::optional<std::wstring> Find(const std::map<std::wstring, std::wstring>& map, const std::wstring& key) {
         return map.contains(key) ? std::optional(map.at(key)) : std::nullopt;
     }
     std::map<std::wstring, std::wstring> variables, indirect, appPaths;
-    std::set<std::wstring> files;
 };
 
 // Splits a command line as CommandLineToArgvW does: blanks separate arguments outside quotes;
@@ -361,11 +359,11 @@ struct CatalogueRig {
     FakeFileList list{log};
     FakeProgress progress{log};
     FakeProperties properties{log};
-    FakeBackup backup{log};
+    FakeExport exportView{log};
     FakeLauncher launcher{log};
     FakeFiles files{log};
     FakeLookups lookups;
-    FileTypeCatalogue catalogue{CatalogueServices{changing, shell, capture, main, list, progress, properties, backup,
+    FileTypeCatalogue catalogue{CatalogueServices{changing, shell, capture, main, list, progress, properties, exportView,
                                                   launcher, files, lookups}};
 };
 

@@ -27,6 +27,33 @@ int LocaleLike(std::wstring_view a, std::wstring_view b, void*) {
 
 int Compare(const std::wstring& a, const std::wstring& b) { return CompareNatural(a, b, &LocaleLike, nullptr); }
 
+TEST(SortState, HeaderClicksFlipTheSortedColumnAndSortAnotherAscending) {
+    SortState sort;
+    EXPECT_EQ(sort.key, 0);
+    EXPECT_EQ(sort.order, SortOrder::Ascending);
+    EXPECT_FALSE(sort.sorted);
+
+    struct Step {
+        int click;
+        int key;
+        SortOrder order;
+    };
+    const Step steps[] = {
+        {1, 0, SortOrder::Descending},  // the list starts sorted by extension, ascending
+        {1, 0, SortOrder::Ascending},
+        {2, 1, SortOrder::Ascending},
+        {2, 1, SortOrder::Descending},
+        {1, 0, SortOrder::Ascending},   // back to the other column: ascending, not flipped
+        {2, 1, SortOrder::Ascending},
+    };
+    for (const auto& step : steps) {
+        sort.OnColumnClick(step.click);
+        EXPECT_EQ(sort.key, step.key);
+        EXPECT_EQ(sort.order, step.order);
+        EXPECT_TRUE(sort.sorted);
+    }
+}
+
 TEST(CompareNatural, NumbersByValueTextByTheLocaleAndLeadingZerosOnlyToBreakATie) {
     struct Case {
         const wchar_t* a;

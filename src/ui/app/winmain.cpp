@@ -12,6 +12,10 @@
 #include "ui/common/window.h"
 #include "ui/main/main_window.h"
 
+#ifdef FT_ROW_TIMING
+#include "bench/row_timer.h"  // the start-up benchmark's own build only
+#endif
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // The shell's file information and its hand-off of the web page expect COM on this thread.
     const ft::UniqueComInit com = ft::InitializeCom(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -26,7 +30,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         ft::Win32ProcessLauncher launcher;
         ft::Win32FileSystem files;
         ft::Win32ShellLookups lookups;
-        ft::ui::MainWindow main({registry, shellIcons, launcher, files, lookups}, showCommand);
+#ifdef FT_ROW_TIMING
+        ft::bench::RowTimer rowTimer;
+        ft::ScanStepTimer* const stepTimer = &rowTimer;
+        shellIcons.SetStepTimer(stepTimer);
+#else
+        ft::ScanStepTimer* const stepTimer = nullptr;
+#endif
+        ft::ui::MainWindow main({registry, shellIcons, launcher, files, lookups, stepTimer}, showCommand);
         if (main.Create()) {
             main.Load();
             MSG msg;

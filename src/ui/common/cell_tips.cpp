@@ -7,17 +7,13 @@
 
 #include "platform/unique_handle.h"
 #include "ui/common/layout.h"
-#include "ui/rules/list_rules.h"
+#include "ui/common/tooltips.h"
 
 namespace ft::ui {
 namespace {
 
-// Pixels at 96 dpi: the room a cell keeps beside its text, and what a tip keeps free to each
-// edge of the monitor's work area.
+// Pixels at 96 dpi: the room a cell keeps beside its text.
 constexpr int kTextPadding = 12;
-constexpr int kTipGap = 4;
-// A tooltip keeps at most 1,024 characters of its text, the terminating NUL included.
-constexpr std::size_t kMaxTipChars = 1023;
 
 int Scaled(int pixelsAt96, HWND hwnd) { return MulDiv(pixelsAt96, static_cast<int>(DpiOf(hwnd)), 96); }
 
@@ -32,51 +28,6 @@ RECT CellLabelRect(HWND list, int row, int column) {
 }
 
 }  // namespace
-
-std::wstring FitTipToMonitor(HWND tooltip, POINT at, const std::wstring& text) {
-    MONITORINFO monitor{sizeof(monitor)};
-    if (!GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor)) return text;
-    // The tip's border and margins around its text, and a little room to the work area's edge.
-    RECT frame{};
-    SendMessageW(tooltip, TTM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&frame));
-    const int gap = MulDiv(kTipGap, static_cast<int>(MonitorDpi(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST))), 96);
-    const RECT& work = monitor.rcWork;
-    const int width = std::max(1, static_cast<int>(work.right - work.left - (frame.right - frame.left)) - 2 * gap);
-    const int height = std::max(1, static_cast<int>(work.bottom - work.top - (frame.bottom - frame.top)) - 2 * gap);
-    SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, width);
-    const UniqueWindowDc windowDc = WindowDc(tooltip);
-    const HDC dc = windowDc.get();
-    if (!dc) return text;
-    const UniqueSelection font = Select(dc, reinterpret_cast<HFONT>(SendMessageW(tooltip, WM_GETFONT, 0, 0)));
-    // A tooltip wraps between words only: a word wider than a line gets line breaks of its own.
-    const auto wrapped = [&](const std::wstring& candidate) {
-        std::wstring out;
-        for (std::size_t i = 0; i < candidate.size();) {
-            const std::size_t end = std::min(candidate.find_first_of(L" \t\r\n", i), candidate.size());
-            while (i < end) {
-                int fit = 0;
-                SIZE size{};
-                const int length = static_cast<int>(end - i);
-                GetTextExtentExPointW(dc, candidate.data() + i, length, width, &fit, nullptr, &size);
-                fit = std::clamp(fit, 1, length);
-                if (fit < length && fit > 1 && candidate[i + fit - 1] >= 0xD800 && candidate[i + fit - 1] <= 0xDBFF) --fit;
-                out.append(candidate, i, static_cast<std::size_t>(fit));
-                i += static_cast<std::size_t>(fit);
-                if (i < end) out += L"\r\n";
-            }
-            if (end < candidate.size()) out.push_back(candidate[end]);
-            i = end + 1;
-        }
-        return out;
-    };
-    const auto fits = [&](const std::wstring& candidate) {
-        const std::wstring lines = wrapped(candidate);
-        RECT box{0, 0, width, 0};
-        DrawTextW(dc, lines.c_str(), static_cast<int>(lines.size()), &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-        return lines.size() <= kMaxTipChars && box.bottom - box.top <= height;
-    };
-    return wrapped(CutToFit(text, kMaxTipChars, fits));
-}
 
 void CellTips::Attach(HWND list) {
     list_ = list;

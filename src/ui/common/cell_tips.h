@@ -8,11 +8,6 @@
 
 namespace ft::ui {
 
-// The tooltip's text for a tip shown at `at` (screen coordinates): the tooltip wraps within the
-// work area of that point's monitor, and the text is cut, ending with "…", where it would not
-// fit there or would pass what a tooltip holds.
-std::wstring FitTipToMonitor(HWND tooltip, POINT at, const std::wstring& text);
-
 class CellTips {
 public:
     // A cell's tip: its text, and whether it shows even when the cell shows the text whole.

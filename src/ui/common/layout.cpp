@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "ui/rules/main_window_rules.h"
+#include "ui/rules/twips.h"
 
 namespace ft::ui {
 namespace {
@@ -31,12 +31,12 @@ SIZE OuterSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
-FontHandle CreateMessageFont(UINT dpi) {
+UniqueFont CreateMessageFont(UINT dpi) {
     NONCLIENTMETRICSW metrics = NonClientMetrics(dpi);
-    return FontHandle(CreateFontIndirectW(&metrics.lfMessageFont));
+    return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
 }
 
-FontHandle CreateChineseFont(const wchar_t* face, int tenthsOfPoint, UINT dpi) {
+UniqueFont CreateChineseFont(const wchar_t* face, int tenthsOfPoint, UINT dpi) {
     LOGFONTW font = NonClientMetrics(dpi).lfMessageFont;
     font.lfHeight = -MulDiv(tenthsOfPoint, static_cast<int>(dpi), 720);
     font.lfWeight = FW_NORMAL;
@@ -46,11 +46,11 @@ FontHandle CreateChineseFont(const wchar_t* face, int tenthsOfPoint, UINT dpi) {
     for (const wchar_t* candidate : candidates) {
         if (FaceInstalled(candidate)) {
             lstrcpynW(font.lfFaceName, candidate, LF_FACESIZE);
-            return FontHandle(CreateFontIndirectW(&font));
+            return UniqueFont(CreateFontIndirectW(&font));
         }
     }
     font.lfCharSet = DEFAULT_CHARSET;  // keep the message font's face, which the system chose to show the UI language
-    return FontHandle(CreateFontIndirectW(&font));
+    return UniqueFont(CreateFontIndirectW(&font));
 }
 
 void CreateControls(HWND parent, std::span<const ControlSpec> specs, UINT dpi, HFONT font) {
@@ -99,23 +99,6 @@ void ApplySuggestedRect(HWND hwnd, LPARAM lParam) {
     const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
     SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-HWND CreateTooltips(HWND owner) {
-    // Texts are shown as they are: an "&" in a registry value is no mnemonic.
-    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, GetModuleHandleW(nullptr),
-                           nullptr);
-}
-
-void AddTooltip(HWND tooltips, HWND owner, int controlId, const wchar_t* text) {
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = owner;
-    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(owner, controlId));
-    tool.lpszText = const_cast<wchar_t*>(text);
-    SendMessageW(tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 }  // namespace ft::ui

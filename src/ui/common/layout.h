@@ -15,13 +15,11 @@ int Px(int twips, UINT dpi);
 // The outer window size that gives a client area of the given size in twips.
 SIZE OuterSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, bool menu, UINT dpi);
 
-using FontHandle = UniqueFont;
-
 // The system's message font at the given DPI; it shows Simplified Chinese on a Chinese system.
-FontHandle CreateMessageFont(UINT dpi);
+UniqueFont CreateMessageFont(UINT dpi);
 // A named face at a size in tenths of a point; falls back to a face that has Simplified
 // Chinese glyphs when the named one is not installed.
-FontHandle CreateChineseFont(const wchar_t* face, int tenthsOfPoint, UINT dpi);
+UniqueFont CreateChineseFont(const wchar_t* face, int tenthsOfPoint, UINT dpi);
 
 struct ControlSpec {
     int id;
@@ -42,9 +40,5 @@ void SetFontOf(HWND parent, std::span<const ControlSpec> specs, HFONT font);
 void CenterWindow(HWND hwnd, HWND over);
 // Applies the suggested rectangle of WM_DPICHANGED.
 void ApplySuggestedRect(HWND hwnd, LPARAM lParam);
-
-// A tooltip control for the owner's tools. Texts are shown as they are: an "&" is no mnemonic.
-HWND CreateTooltips(HWND owner);
-void AddTooltip(HWND tooltips, HWND owner, int controlId, const wchar_t* text);
 
 }  // namespace ft::ui

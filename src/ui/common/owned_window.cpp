@@ -61,7 +61,7 @@ HWND OwnedWindow::FocusToRestore() const {
 
 void OwnedWindow::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
-    const FontHandle previous = std::move(font_);  // deleted once no control uses it any more
+    const UniqueFont previous = std::move(font_);  // deleted once no control uses it any more
     font_ = CreateMessageFont(dpi);
     PlaceControls(Handle(), design_.controls, dpi);
     SetFontOf(Handle(), design_.controls, font_.get());

@@ -60,7 +60,7 @@ private:
     ClassIcons icons_;
     OwnedWindowDesign design_;
     UINT dpi_ = 96;
-    FontHandle font_;
+    UniqueFont font_;
     bool shownSinceBuilt_ = false;
     HWND lastFocus_ = nullptr;
 };

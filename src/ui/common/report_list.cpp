@@ -84,23 +84,17 @@ void CopyBounded(const std::wstring& text, wchar_t* buffer, int capacity) {
 
 void CopyToClipboard(HWND owner, const std::wstring& text) {
     const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (!memory) return;
-    void* target = GlobalLock(memory);
-    if (!target) {
-        GlobalFree(memory);
-        return;
-    }
+    void* target = GlobalLock(memory.get());
+    if (!target) return;
     std::memcpy(target, text.c_str(), bytes);
-    GlobalUnlock(memory);
-    if (!OpenClipboard(owner)) {
-        GlobalFree(memory);
-        return;
-    }
+    GlobalUnlock(memory.get());
+    const UniqueClipboard clipboard = OpenClipboardFor(owner);
+    if (!clipboard) return;
     EmptyClipboard();
-    // Once set, the clipboard owns the memory.
-    if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
-    CloseClipboard();
+    // Once set, the clipboard owns the memory; until then it is ours to free.
+    if (SetClipboardData(CF_UNICODETEXT, memory.get())) memory.release();
 }
 
 bool IsRelayedMouseMessage(UINT message) {

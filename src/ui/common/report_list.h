@@ -18,7 +18,6 @@
 
 #include "ui/common/cell_tips.h"
 #include "ui/rules/list_rules.h"
-#include "ui/rules/main_window_rules.h"
 #include "ui/common/layout.h"
 
 namespace ft::ui {
@@ -125,7 +124,7 @@ private:
     CellTips tips_;
     bool anyLook_ = false;  // some row is bold or dimmed
     HFONT boldOf_ = nullptr;  // the list font that boldFont_ was made from
-    FontHandle boldFont_;
+    UniqueFont boldFont_;
     TypeAheadDotFilter typeAhead_;
 };
 

@@ -32,6 +32,7 @@ MainWindow::MainWindow(const Backends& backends, int startupShowCommand)
       launcher_(backends.launcher),
       files_(backends.files),
       lookups_(backends.lookups),
+      stepTimer_(backends.stepTimer),
       startupShowCommand_(startupShowCommand) {}
 
 MainWindow::~MainWindow() {
@@ -54,15 +55,15 @@ bool MainWindow::Create() {
 
     commands_.reset(CreatePopupMenu());
     AppendMenuW(commands_.get(), MF_STRING, kIdMenuProperties, L"查看文件类型属性");
-    AppendMenuW(commands_.get(), MF_STRING, kIdMenuBackup, L"文件类型备份 (.reg)");
+    AppendMenuW(commands_.get(), MF_STRING, kIdMenuExport, L"文件类型备份 (.reg)");
     AppendMenuW(commands_.get(), MF_STRING, kIdMenuBlog, L"Kestrix博客");
 
-    splash_ = std::make_unique<SplashWindow>(Handle());
+    progress_ = std::make_unique<ProgressWindow>(Handle());
     properties_ = std::make_unique<PropertiesWindow>(Handle(), AppIcons(), shellIcons_);
-    backup_ = std::make_unique<BackupWindow>(Handle(), AppIcons(), launcher_);
+    exportWindow_ = std::make_unique<ExportWindow>(Handle(), AppIcons(), launcher_);
     catalogue_ = std::make_unique<FileTypeCatalogue>(CatalogueServices{
-        registry_, shellIcons_, shellIcons_, *this, *this, *splash_, *properties_, *backup_, launcher_, files_,
-        lookups_});
+        registry_, shellIcons_, shellIcons_, *this, *this, *progress_, *properties_, *exportWindow_, launcher_, files_,
+        lookups_, stepTimer_});
 
     list_.Create(Handle(), kIdFileList, 0, kColumns);
     font_ = CreateMessageFont(dpi_);
@@ -136,7 +137,7 @@ void MainWindow::OnMinMaxInfo(MINMAXINFO& info) const {
 void MainWindow::OnDpiChanged(UINT dpi, LPARAM suggested) {
     const UINT previous = dpi_;
     dpi_ = dpi;
-    const FontHandle previousFont = std::move(font_);  // deleted once the list holds the new one
+    const UniqueFont previousFont = std::move(font_);  // deleted once the list holds the new one
     font_ = CreateMessageFont(dpi);
     SendMessageW(list_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     if (shellIcons_.SetDpi(dpi)) {
@@ -201,7 +202,7 @@ void MainWindow::OnCommand(int id) {
     case kIdMenuProperties:
         catalogue_->RunCommand(1);
         break;
-    case kIdMenuBackup:
+    case kIdMenuExport:
         catalogue_->RunCommand(2);
         break;
     case kIdMenuBlog:

@@ -6,6 +6,7 @@
 #include "ui/common/cell_tips.h"
 
 #include "ui/common/picture_box.h"
+#include "ui/common/tooltips.h"
 #include "ui/common/window_ids.h"
 
 namespace ft::ui {

@@ -1,3 +1,3 @@
 #pragma once
 #define IDI_APP 1
-#define IDI_SPLASH 2
+#define IDI_PROGRESS 2

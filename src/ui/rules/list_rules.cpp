@@ -27,6 +27,17 @@ int CompareNumbers(std::wstring_view x, std::wstring_view y) {
 
 }  // namespace
 
+void SortState::OnColumnClick(int oneBasedPosition) {
+    const int column = oneBasedPosition - 1;
+    if (key == column) {
+        order = order == SortOrder::Ascending ? SortOrder::Descending : SortOrder::Ascending;
+    } else {
+        key = column;
+        order = SortOrder::Ascending;
+    }
+    sorted = true;
+}
+
 int CompareNatural(std::wstring_view a, std::wstring_view b, TextComparison compareText, void* context) {
     std::size_t i = 0;
     std::size_t j = 0;
@@ -56,26 +67,6 @@ int CompareNatural(std::wstring_view a, std::wstring_view b, TextComparison comp
     if (i < a.size()) return 1;
     if (j < b.size()) return -1;
     return leadingZeros;
-}
-
-std::wstring CutToFit(const std::wstring& text, std::size_t maxChars, const std::function<bool(const std::wstring&)>& fits) {
-    if (text.size() <= maxChars && fits(text)) return text;
-    const auto cut = [&](std::size_t keep) {
-        if (keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF) --keep;
-        return text.substr(0, keep) + L'…';
-    };
-    // The longest start that fits, found by halving; one character is shown at the least.
-    std::size_t low = 1;
-    std::size_t high = std::min(text.size(), maxChars > 0 ? maxChars - 1 : 0);
-    while (low < high) {
-        const std::size_t middle = low + (high - low + 1) / 2;
-        if (fits(cut(middle))) {
-            low = middle;
-        } else {
-            high = middle - 1;
-        }
-    }
-    return cut(low);
 }
 
 bool TypeAheadDotFilter::Passes(wchar_t typed, std::uint32_t nowMs) {

@@ -1,13 +1,23 @@
 #pragma once
-// How the lists order and find their rows, apart from any window: the natural order of texts
-// with numbers in them, and the type-ahead that finds an extension without its dot.
+// How the lists order and find their rows, apart from any window: the sort state, the natural
+// order of texts with numbers in them, and the type-ahead that finds an extension without its dot.
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace ft {
+
+enum class SortOrder { Ascending = 0, Descending = 1 };
+
+// A list's sort state. A click on the sorted column flips the order; another column sorts ascending.
+struct SortState {
+    int key = 0;  // 0-based column
+    SortOrder order = SortOrder::Ascending;
+    bool sorted = false;
+
+    void OnColumnClick(int oneBasedPosition);
+};
 
 // Compares as Explorer orders names: runs of ASCII digits by their value ("qn2" before "qn10"),
 // everything else by `compareText`, which returns <0, 0 or >0 (case-insensitively in the
@@ -16,11 +26,6 @@ namespace ft {
 // cannot treat digits as numbers itself.
 using TextComparison = int (*)(std::wstring_view, std::wstring_view, void* context);
 int CompareNatural(std::wstring_view a, std::wstring_view b, TextComparison compareText, void* context);
-
-// The longest start of `text` that `fits`, with "…" where it is cut, of at most `maxChars`
-// characters in all; never cut inside a surrogate pair. `fits` must hold for every start shorter
-// than one it holds for (a tooltip's height grows with its text).
-std::wstring CutToFit(const std::wstring& text, std::size_t maxChars, const std::function<bool(const std::wstring&)>& fits);
 
 // The list's own type-ahead compares the typed letters with the rows' first column, which
 // shows extensions without their dot. A dot that would begin a search (typed first, or after

@@ -66,11 +66,11 @@ TEST(Dpi, EveryWindowGrowsWithTheScreenAndNoBoxClipsItsText) {
     PostMessageW(properties, WM_CLOSE, 0, 0);
     ASSERT_TRUE(session.app().WaitGone(kPropertiesClass));
 
-    const HWND backup = session.RunMenuEntry(kMenuBackup, kBackupClass);
-    ASSERT_NE(backup, nullptr);
-    EXPECT_TRUE(ClientAreaScaled(backup, {413, 132})) << "export window";
-    EXPECT_TRUE(NoBoxClipsItsText(backup)) << "export window";
-    probe::Screenshot(backup, L"dpi-export-window");
+    const HWND exportWindow = session.RunMenuEntry(kMenuExport, kExportClass);
+    ASSERT_NE(exportWindow, nullptr);
+    EXPECT_TRUE(ClientAreaScaled(exportWindow, {413, 132})) << "export window";
+    EXPECT_TRUE(NoBoxClipsItsText(exportWindow)) << "export window";
+    probe::Screenshot(exportWindow, L"dpi-export-window");
 }
 
 TEST(Dpi, ADpiChangeCapturesTheListsPicturesAgainAtTheNewSize) {
@@ -154,13 +154,13 @@ TEST(Dpi, TheIconsComeInEverySizeWithTheirBackgroundsClear) {
 
     // The progress picture: at 96 dpi the designed 16-colour image, whose background shows
     // the button face through; larger for higher DPIs.
-    std::set<int> splashSizes;
-    for (const IconImage& image : IconImages(exe, IDI_SPLASH)) {
-        splashSizes.insert(image.size);
+    std::set<int> progressSizes;
+    for (const IconImage& image : IconImages(exe, IDI_PROGRESS)) {
+        progressSizes.insert(image.size);
         EXPECT_EQ(image.bitCount, image.size == 32 ? 4 : 32) << "progress picture at " << image.size << " px";
         EXPECT_TRUE(image.cornerTransparent) << "progress picture at " << image.size << " px";
     }
-    EXPECT_EQ(splashSizes, (std::set<int>{32, 48, 64}));
+    EXPECT_EQ(progressSizes, (std::set<int>{32, 48, 64}));
     FreeLibrary(exe);
 }
 

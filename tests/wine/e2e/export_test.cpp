@@ -16,7 +16,7 @@ const std::wstring kExported = L"此文件类型已从注册表导出";
 
 // Reads the status line until the export has ended; every text it showed is added to `seen`.
 std::wstring WaitForOutcome(HWND window, std::set<std::wstring>& seen) {
-    const HWND label = probe::ChildById(window, kIdBackupLabel);
+    const HWND label = probe::ChildById(window, kIdExportLabel);
     std::wstring text;
     probe::WaitFor([&] {
         text = probe::TextOf(label);
@@ -46,7 +46,7 @@ RECT ChildRect(HWND window, int id) {
 }
 
 HWND RequestExport(ProgramSession& session) {
-    const HWND window = session.RunMenuEntry(kMenuBackup, kBackupClass);
+    const HWND window = session.RunMenuEntry(kMenuExport, kExportClass);
     if (window) session.MoveAside(window);
     return window;
 }
@@ -117,12 +117,12 @@ TEST(Export, WritesTheExtensionKeyAndTheTypeKeyAndOpensThemInNotepad) {
     EXPECT_EQ(std::wstring(caption), L"文件类型备份");
     const auto first = session.workDir() / L"FTALPHA#1.reg";
     const auto second = session.workDir() / L"FTALPHA#2.reg";
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText1)), first.wstring());
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText2)), second.wstring());
-    const HWND close = probe::ChildById(window, kIdBackupClose);
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdExportText1)), first.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdExportText2)), second.wstring());
+    const HWND close = probe::ChildById(window, kIdExportClose);
     EXPECT_EQ(probe::TextOf(close), L"关闭");
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupBrowse1)), L"...");
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupBrowse2)), L"...");
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdExportBrowse1)), L"...");
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdExportBrowse2)), L"...");
     EXPECT_TRUE(probe::WaitFor([&] { return FocusOf(window) == close; }, probe::kShortWait))
         << "the focus does not start on 关闭";
     probe::Screenshot(window, L"export-window-ftalpha");
@@ -131,20 +131,20 @@ TEST(Export, WritesTheExtensionKeyAndTheTypeKeyAndOpensThemInNotepad) {
     std::set<std::wstring> seen;
     EXPECT_EQ(WaitForOutcome(window, seen), kExported);
     EXPECT_TRUE(std::filesystem::exists(first) && std::filesystem::exists(second));
-    const RECT label = ChildRect(window, kIdBackupLabel);
+    const RECT label = ChildRect(window, kIdExportLabel);
     const int dpi = static_cast<int>(GetDpiForWindow(window));
     EXPECT_EQ(label.top, MulDiv(1440, dpi, 1440));
     EXPECT_EQ(label.bottom - label.top, MulDiv(255, dpi, 1440));
     ExpectExportOf(first, L".ftalpha");
     ExpectExportOf(second, L"FtTest.Alpha");
 
-    EXPECT_TRUE(ButtonOpensInNotepad(probe::ChildById(window, kIdBackupBrowse1), L"[HKEY_CLASSES_ROOT\\.ftalpha]",
+    EXPECT_TRUE(ButtonOpensInNotepad(probe::ChildById(window, kIdExportBrowse1), L"[HKEY_CLASSES_ROOT\\.ftalpha]",
                                      L"export-file-1-in-notepad"));
-    EXPECT_TRUE(ButtonOpensInNotepad(probe::ChildById(window, kIdBackupBrowse2), L"[HKEY_CLASSES_ROOT\\FtTest.Alpha]",
+    EXPECT_TRUE(ButtonOpensInNotepad(probe::ChildById(window, kIdExportBrowse2), L"[HKEY_CLASSES_ROOT\\FtTest.Alpha]",
                                      L"export-file-2-in-notepad"));
 
     probe::LeftClick(probe::Center(probe::WindowRect(close)));
-    EXPECT_TRUE(session.app().WaitGone(kBackupClass)) << "关闭 did not destroy the export window";
+    EXPECT_TRUE(session.app().WaitGone(kExportClass)) << "关闭 did not destroy the export window";
 }
 
 std::wstring FirstDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
@@ -171,8 +171,8 @@ TEST(Export, ATypeKeyNamedWithAQuoteIsExportedExactlyAndTheRegistryStaysAsItWas)
     ASSERT_NE(window, nullptr) << "no export window";
     const auto first = session.workDir() / L"FTQUOTE#1.reg";
     const auto second = session.workDir() / L"FTQUOTE#2.reg";
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText1)), first.wstring());
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText2)), second.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdExportText1)), first.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdExportText2)), second.wstring());
     ExpectExportOf(first, L".ftquote");
     ExpectExportOf(second, L"Ft\"Quote");
 
@@ -190,7 +190,7 @@ TEST(Export, ATypeKeyNamedWithAQuoteIsExportedExactlyAndTheRegistryStaysAsItWas)
 TEST(Export, OneExportWithoutATypeKeyThenAMixedCaseExtensionInTheSameWindow) {
     ProgramSession session(L"export-single");
     ASSERT_TRUE(session.ready());
-    // Files of an earlier backup: the first is replaced, the second deleted.
+    // Files of an earlier export: the first is replaced, the second deleted.
     const auto first = session.workDir() / L"FTNODEFAULT#1.reg";
     const auto second = session.workDir() / L"FTNODEFAULT#2.reg";
     const std::vector<std::uint8_t> stale = {'s', 't', 'a', 'l', 'e'};
@@ -200,8 +200,8 @@ TEST(Export, OneExportWithoutATypeKeyThenAMixedCaseExtensionInTheSameWindow) {
     ASSERT_TRUE(session.ClickRow(L"ftnodefault"));
     const HWND window = RequestExport(session);
     ASSERT_NE(window, nullptr) << "no export window";
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText1)), first.wstring());
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText2)), L"");
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdExportText1)), first.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdExportText2)), L"");
     EXPECT_FALSE(std::filesystem::exists(second)) << "the old second file of this extension is still there";
     ExpectExportOf(first, L".ftnodefault");
     EXPECT_FALSE(std::filesystem::exists(second));
@@ -214,7 +214,7 @@ TEST(Export, OneExportWithoutATypeKeyThenAMixedCaseExtensionInTheSameWindow) {
     session.MoveAside(properties);
     ASSERT_TRUE(probe::WaitFor([&] { return Above(properties, window); }, probe::kShortWait));
     const RECT placed = probe::WindowRect(window);
-    ASSERT_EQ(session.RunMenuEntry(kMenuBackup, kBackupClass), window)
+    ASSERT_EQ(session.RunMenuEntry(kMenuExport, kExportClass), window)
         << "a second export window instead of the open one";
     EXPECT_TRUE(probe::WaitFor([&] { return GetForegroundWindow() == window && Above(window, properties); },
                                probe::kShortWait))
@@ -223,8 +223,8 @@ TEST(Export, OneExportWithoutATypeKeyThenAMixedCaseExtensionInTheSameWindow) {
     EXPECT_TRUE(EqualRect(&placed, &now)) << "the export window moved when asked for again";
     const auto mixedFirst = session.workDir() / L"FTMIXED#1.reg";
     const auto mixedSecond = session.workDir() / L"FTMIXED#2.reg";
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText1)), mixedFirst.wstring());
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText2)), mixedSecond.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdExportText1)), mixedFirst.wstring());
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdExportText2)), mixedSecond.wstring());
     ExpectExportOf(mixedFirst, L".FtMixed");
     ExpectExportOf(mixedSecond, L"FtTest.Mixed");
     const auto text = probe::ReadFileBytes(mixedFirst);
@@ -242,9 +242,9 @@ TEST(Export, FailuresAreReportedWithTheirKeyAndReasonAndNeverAsSuccess) {
     ASSERT_NE(window, nullptr) << "no export window";
     const auto first = session.workDir() / L"FTORPHAN#1.reg";
     const auto second = session.workDir() / L"FTORPHAN#2.reg";
-    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdBackupText2)), second.wstring());
-    EXPECT_TRUE(ShowsTheFileName(probe::ChildById(window, kIdBackupText1)));
-    EXPECT_TRUE(ShowsTheFileName(probe::ChildById(window, kIdBackupText2)));
+    EXPECT_EQ(probe::TextOf(probe::ChildById(window, kIdExportText2)), second.wstring());
+    EXPECT_TRUE(ShowsTheFileName(probe::ChildById(window, kIdExportText1)));
+    EXPECT_TRUE(ShowsTheFileName(probe::ChildById(window, kIdExportText2)));
 
     // The extension names a type key that does not exist: the second export fails, the first is written.
     std::set<std::wstring> seen;
@@ -256,7 +256,7 @@ TEST(Export, FailuresAreReportedWithTheirKeyAndReasonAndNeverAsSuccess) {
     EXPECT_FALSE(std::filesystem::exists(second));
     RECT client{};
     GetClientRect(window, &client);
-    EXPECT_LE(ChildRect(window, kIdBackupLabel).bottom, client.bottom) << "the report does not fit the window";
+    EXPECT_LE(ChildRect(window, kIdExportLabel).bottom, client.bottom) << "the report does not fit the window";
     probe::Screenshot(window, L"export-failure-missing-type-key");
 
     // A folder holds the first file's name: it can be neither deleted nor written.
@@ -267,7 +267,7 @@ TEST(Export, FailuresAreReportedWithTheirKeyAndReasonAndNeverAsSuccess) {
     EXPECT_NE(status.find(L"无法删除旧文件 FTBARE#1.reg："), std::wstring::npos);
     EXPECT_NE(status.find(L"HKEY_CLASSES_ROOT\\.ftbare 导出失败："), std::wstring::npos);
     GetClientRect(window, &client);
-    EXPECT_LE(ChildRect(window, kIdBackupLabel).bottom, client.bottom) << "the report does not fit the window";
+    EXPECT_LE(ChildRect(window, kIdExportLabel).bottom, client.bottom) << "the report does not fit the window";
     probe::Screenshot(window, L"export-failure-blocked-by-folder");
     EXPECT_EQ(seen.count(kExported), 0u) << "a failed export was reported as a success";
 }
@@ -293,12 +293,12 @@ TEST(Export, OddValuesAndLargeTypesAreWrittenAsTheRegistryHoldsThem) {
     // Asked for while the large type's export still runs, the row above it waits for that one,
     // and closing its window meanwhile must not leave it waiting for good.
     ASSERT_TRUE(session.ClickRow(L"ftoddlarge"));
-    PostMessageW(session.main(), WM_COMMAND, kIdMenuBackup, 0);
+    PostMessageW(session.main(), WM_COMMAND, kIdMenuExport, 0);
     PostMessageW(probe::ChildById(session.main(), kIdFileList), WM_KEYDOWN, VK_UP, 0);
-    PostMessageW(session.main(), WM_COMMAND, kIdMenuBackup, 0);
+    PostMessageW(session.main(), WM_COMMAND, kIdMenuExport, 0);
     const auto waiting = session.workDir() / L"FTODDEMPTY#1.reg";
-    const HWND closed = WaitShown(session.app(), kBackupClass);
-    ASSERT_TRUE(probe::WaitFor([&] { return probe::TextOf(probe::ChildById(closed, kIdBackupText1)) == waiting.wstring(); }));
+    const HWND closed = WaitShown(session.app(), kExportClass);
+    ASSERT_TRUE(probe::WaitFor([&] { return probe::TextOf(probe::ChildById(closed, kIdExportText1)) == waiting.wstring(); }));
     PostMessageW(closed, WM_CLOSE, 0, 0);
     expectLikeRegExe(waiting, L"HKEY_CLASSES_ROOT\\.ftoddempty");
     const std::vector<std::pair<std::wstring, std::wstring>> cases = {
@@ -314,13 +314,13 @@ TEST(Export, OddValuesAndLargeTypesAreWrittenAsTheRegistryHoldsThem) {
         ASSERT_NE(window, nullptr) << "no export window";
         // The window stays open from one export to the next: wait for this export's paths.
         std::wstring shown;
-        ASSERT_TRUE(probe::WaitFor([&] { return (shown = probe::TextOf(probe::ChildById(window, kIdBackupText1))) != previous; },
+        ASSERT_TRUE(probe::WaitFor([&] { return (shown = probe::TextOf(probe::ChildById(window, kIdExportText1))) != previous; },
                                    probe::kShortWait));
         previous = shown;
         const std::filesystem::path first = shown;
         ASSERT_EQ(first.parent_path(), session.workDir());
         expectLikeRegExe(first, L"HKEY_CLASSES_ROOT\\." + ext);
-        const std::filesystem::path second = probe::TextOf(probe::ChildById(window, kIdBackupText2));
+        const std::filesystem::path second = probe::TextOf(probe::ChildById(window, kIdExportText2));
         // "F" names no key: the registry tool has nothing to write for it.
         if (typeKey.empty() || typeKey == L"F") continue;
         expectLikeRegExe(second, L"HKEY_CLASSES_ROOT\\" + typeKey);

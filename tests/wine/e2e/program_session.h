@@ -24,7 +24,7 @@ inline constexpr wchar_t kMenuClass[] = L"#32768";
 
 inline const std::wstring kTitlePrefix = L"本机文件类型数量：";
 inline const std::vector<std::wstring> kMenuEntries = {L"查看文件类型属性", L"文件类型备份 (.reg)", L"Kestrix博客"};
-enum MenuEntry { kMenuProperties = 0, kMenuBackup = 1, kMenuBlog = 2 };
+enum MenuEntry { kMenuProperties = 0, kMenuExport = 1, kMenuBlog = 2 };
 
 // The program's smallest outer size, 7440 x 5010 twips, in pixels at the screen's DPI.
 SIZE MinimumWindowSize();

@@ -126,7 +126,7 @@ TEST(Properties, ASecondRequestRefillsTheOpenWindowWithOnlyTheNewType) {
     ASSERT_TRUE(session.ClickRow(L"ftalpha"));
     const HWND window = RequestProperties(session);
     ASSERT_NE(window, nullptr);
-    const HWND exported = session.RunMenuEntry(kMenuBackup, kBackupClass);
+    const HWND exported = session.RunMenuEntry(kMenuExport, kExportClass);
     ASSERT_NE(exported, nullptr);
     session.MoveAside(exported);
     ASSERT_TRUE(probe::WaitFor([&] { return Above(exported, window); }, probe::kShortWait));

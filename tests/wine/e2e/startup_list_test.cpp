@@ -143,18 +143,18 @@ struct FullProgress {
     bool pictureClear = false;
 };
 
-FullProgress LookAtFullProgress(HWND splash) {
+FullProgress LookAtFullProgress(HWND progress) {
     FullProgress look;
     look.seen = true;
-    probe::Screenshot(splash, L"progress-window-at-100");
-    look.sized = ClientAreaScaled(splash, {295, 125});
+    probe::Screenshot(progress, L"progress-window-at-100");
+    look.sized = ClientAreaScaled(progress, {295, 125});
     const std::uint32_t face = probe::PixelOf(GetSysColor(COLOR_BTNFACE));
-    if (const auto label = probe::Capture(probe::ChildById(splash, kIdSplashPercent))) {
+    if (const auto label = probe::Capture(probe::ChildById(progress, kIdProgressPercent))) {
         look.percentWhole = true;
         for (int y = 0; y < label->height; ++y)
             if (label->at(0, y) != face || label->at(label->width - 1, y) != face) look.percentWhole = false;
     }
-    if (const auto picture = probe::Capture(probe::ChildById(splash, kIdSplashPicture)))
+    if (const auto picture = probe::Capture(probe::ChildById(progress, kIdProgressPicture)))
         look.pictureClear = picture->at(0, 0) == face && picture->at(picture->width - 1, 0) == face;
     return look;
 }
@@ -179,8 +179,8 @@ TEST(StartupAndList, ProgressWindowStandsDuringTheScanAndGoesOnceTheListIsReady)
         auto app = probe::App::Launch(probe::ProgramPath(), workDir.path());
         ASSERT_TRUE(app);
 
-        bool splashSeen = false, screenshotTaken = false, splashHasCaption = false;
-        bool mainShownBeforeTitle = false, splashGoneBeforeMainShown = false, splashOwnedByMain = true;
+        bool progressSeen = false, screenshotTaken = false, progressHasCaption = false;
+        bool mainShownBeforeTitle = false, progressGoneBeforeMainShown = false, progressOwnedByMain = true;
         std::wstring label1, label2, lastTitle;
         std::vector<std::wstring> percents;  // distinct successive texts of the percentage label
         FullProgress full;
@@ -189,41 +189,41 @@ TEST(StartupAndList, ProgressWindowStandsDuringTheScanAndGoesOnceTheListIsReady)
             [&] {
                 if (!app->Running()) return true;
                 main = app->Find(kMainClass);
-                const HWND splash = app->Find(kSplashClass);
+                const HWND progress = app->Find(kProgressClass);
                 wchar_t title[256] = {};
                 if (main) GetWindowTextW(main, title, 256);
                 lastTitle = title;
                 const bool titled = lastTitle.starts_with(kTitlePrefix);
                 const bool mainShown = main && IsWindowVisible(main);
                 if (mainShown && !titled) mainShownBeforeTitle = true;
-                if (splash) {
-                    splashSeen = true;
-                    if ((GetWindowLongW(splash, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) splashHasCaption = true;
-                    if (main && GetWindow(splash, GW_OWNER) != main) splashOwnedByMain = false;
-                    if (label1.empty()) label1 = probe::TextOf(probe::ChildById(splash, kIdSplashLabel1));
-                    if (label2.empty()) label2 = probe::TextOf(probe::ChildById(splash, kIdSplashLabel2));
-                    const std::wstring percent = probe::TextOf(probe::ChildById(splash, kIdSplashPercent));
+                if (progress) {
+                    progressSeen = true;
+                    if ((GetWindowLongW(progress, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) progressHasCaption = true;
+                    if (main && GetWindow(progress, GW_OWNER) != main) progressOwnedByMain = false;
+                    if (label1.empty()) label1 = probe::TextOf(probe::ChildById(progress, kIdProgressLabel1));
+                    if (label2.empty()) label2 = probe::TextOf(probe::ChildById(progress, kIdProgressLabel2));
+                    const std::wstring percent = probe::TextOf(probe::ChildById(progress, kIdProgressPercent));
                     if (!percent.empty() && (percents.empty() || percents.back() != percent)) percents.push_back(percent);
                     if (!screenshotTaken && PercentOf(percent) > 0) {
-                        screenshotTaken = probe::Screenshot(splash, L"progress-window-mid-scan").has_value();
+                        screenshotTaken = probe::Screenshot(progress, L"progress-window-mid-scan").has_value();
                     }
-                    if (!full.seen && percent == L"100%") full = LookAtFullProgress(splash);
+                    if (!full.seen && percent == L"100%") full = LookAtFullProgress(progress);
                     return false;
                 }
-                if (splashSeen && !mainShown) splashGoneBeforeMainShown = true;
-                return splashSeen && titled && mainShown;
+                if (progressSeen && !mainShown) progressGoneBeforeMainShown = true;
+                return progressSeen && titled && mainShown;
             },
             5min, 10ms);
 
         ASSERT_TRUE(app->Running()) << "the program ended during the scan";
         ASSERT_TRUE(finished) << "the scan did not end; last title: " << lastTitle;
-        ASSERT_TRUE(splashSeen) << "no progress window during a scan of " << expectedCount << " extension keys";
+        ASSERT_TRUE(progressSeen) << "no progress window during a scan of " << expectedCount << " extension keys";
         EXPECT_EQ(label1, L"查找本机注册表安装文件类型");
         EXPECT_EQ(label2, L"请稍后......");
-        EXPECT_FALSE(splashHasCaption) << "the progress window has a title bar";
-        EXPECT_TRUE(splashOwnedByMain) << "the progress window is not owned by the main window";
+        EXPECT_FALSE(progressHasCaption) << "the progress window has a title bar";
+        EXPECT_TRUE(progressOwnedByMain) << "the progress window is not owned by the main window";
         EXPECT_FALSE(mainShownBeforeTitle) << "the main window was visible before the scan had ended";
-        EXPECT_FALSE(splashGoneBeforeMainShown) << "the progress window went before the main window was shown";
+        EXPECT_FALSE(progressGoneBeforeMainShown) << "the progress window went before the main window was shown";
         EXPECT_EQ(lastTitle, kTitlePrefix + std::to_wstring(expectedCount) + L"个");
 
         // The percentage advances: every text is "0" or "N%", the numbers never go back,
@@ -240,7 +240,7 @@ TEST(StartupAndList, ProgressWindowStandsDuringTheScanAndGoesOnceTheListIsReady)
         EXPECT_TRUE(full.percentWhole) << "\"100%\" does not fit its label";
         EXPECT_TRUE(full.pictureClear) << "the picture does not show the button face around it";
         EXPECT_GE(numbers.size(), 2u) << "the percentage never changed while the progress window was seen";
-        EXPECT_TRUE(app->WaitGone(kSplashClass)) << "the progress window stays after the scan";
+        EXPECT_TRUE(app->WaitGone(kProgressClass)) << "the progress window stays after the scan";
         EXPECT_EQ(probe::RemoteListView(probe::ChildById(main, kIdFileList), app->process()).Count(),
                   static_cast<int>(expectedCount));
     }

@@ -5,13 +5,13 @@
 
 #include "catalogue/views.h"
 #include "ui/common/owned_window.h"
-#include "ui/rules/main_window_rules.h"
+#include "ui/rules/figure_pacer.h"
 
 namespace ft::ui {
 
-class SplashWindow : public OwnedWindow, public ProgressView {
+class ProgressWindow : public OwnedWindow, public ProgressView {
 public:
-    explicit SplashWindow(HWND owner);
+    explicit ProgressWindow(HWND owner);
 
     void Show() override;
     void SetPercentText(const std::wstring& text) override;
@@ -24,8 +24,8 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    FontHandle labelFont_;
-    FontHandle percentFont_;
+    UniqueFont labelFont_;
+    UniqueFont percentFont_;
     UniqueIcon picture_;
     std::wstring percentText_ = L"0";
     int barValue_ = 0;

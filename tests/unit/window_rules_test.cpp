@@ -1,7 +1,9 @@
-// The main window's rules that need no window: sorting by header, the smallest size, the
-// progress percentage and its pace, the caption and the twips conversion.
+// The windows' rules that need no window: the main window's smallest size, the progress
+// percentage and its pace, the caption and the twips conversion.
 #include "catalogue/scan_progress.h"
-#include "ui/rules/main_window_rules.h"
+#include "ui/rules/figure_pacer.h"
+#include "ui/rules/minimum_size.h"
+#include "ui/rules/twips.h"
 
 #include <gtest/gtest.h>
 
@@ -10,33 +12,6 @@
 
 namespace ft {
 namespace {
-
-TEST(SortState, HeaderClicksFlipTheSortedColumnAndSortAnotherAscending) {
-    SortState sort;
-    EXPECT_EQ(sort.key, 0);
-    EXPECT_EQ(sort.order, SortOrder::Ascending);
-    EXPECT_FALSE(sort.sorted);
-
-    struct Step {
-        int click;
-        int key;
-        SortOrder order;
-    };
-    const Step steps[] = {
-        {1, 0, SortOrder::Descending},  // the list starts sorted by extension, ascending
-        {1, 0, SortOrder::Ascending},
-        {2, 1, SortOrder::Ascending},
-        {2, 1, SortOrder::Descending},
-        {1, 0, SortOrder::Ascending},   // back to the other column: ascending, not flipped
-        {2, 1, SortOrder::Ascending},
-    };
-    for (const auto& step : steps) {
-        sort.OnColumnClick(step.click);
-        EXPECT_EQ(sort.key, step.key);
-        EXPECT_EQ(sort.order, step.order);
-        EXPECT_TRUE(sort.sorted);
-    }
-}
 
 TEST(EnforceMinimumSize, WidensAndHeightensUpToTheSmallestSizeOnlyWhenNeeded) {
     const Size minimum{kMinOuterWidthTwips, kMinOuterHeightTwips};

@@ -1,4 +1,4 @@
-#include "ui/splash/splash_window.h"
+#include "ui/progress/progress_window.h"
 
 #include <commctrl.h>
 
@@ -15,18 +15,18 @@ namespace {
 constexpr int kPictureSize = 480;  // twips: 32 x 32 pixels at 96 dpi
 
 const std::array<ControlSpec, 5> kControls{{
-    {kIdSplashPicture, L"STATIC", L"", SS_OWNERDRAW, 0, 240, 240, 615, 615},
-    {kIdSplashLabel1, L"STATIC", L"查找本机注册表安装文件类型", SS_CENTER, 0, 960, 360, 2895, 375},
-    {kIdSplashLabel2, L"STATIC", L"请稍后......", SS_CENTER, 0, 1560, 720, 2415, 375},
-    {kIdSplashBar, PROGRESS_CLASSW, L"", 0, 0, 360, 1440, 3495, 375},
-    {kIdSplashPercent, L"STATIC", L"0", SS_CENTER, 0, 3960, 1560, 375, 255},
+    {kIdProgressPicture, L"STATIC", L"", SS_OWNERDRAW, 0, 240, 240, 615, 615},
+    {kIdProgressLabel1, L"STATIC", L"查找本机注册表安装文件类型", SS_CENTER, 0, 960, 360, 2895, 375},
+    {kIdProgressLabel2, L"STATIC", L"请稍后......", SS_CENTER, 0, 1560, 720, 2415, 375},
+    {kIdProgressBar, PROGRESS_CLASSW, L"", 0, 0, 360, 1440, 3495, 375},
+    {kIdProgressPercent, L"STATIC", L"0", SS_CENTER, 0, 3960, 1560, 375, 255},
 }};
 const auto kBlueLabels = std::span(kControls).subspan(1, 2);
 const auto kPercentLabel = std::span(kControls).subspan(4, 1);
 constexpr wchar_t kWidestPercent[] = L"100%";
 
 int TextWidth(HDC dc, const LOGFONTW& shape, const wchar_t* text, TEXTMETRICW& metrics) {
-    const FontHandle font(CreateFontIndirectW(&shape));
+    const UniqueFont font(CreateFontIndirectW(&shape));
     const UniqueSelection selection = Select(dc, font.get());
     SIZE extent{};
     GetTextExtentPoint32W(dc, text, lstrlenW(text), &extent);
@@ -37,7 +37,7 @@ int TextWidth(HDC dc, const LOGFONTW& shape, const wchar_t* text, TEXTMETRICW& m
 // The window's font narrowed until "100%" fits the percentage label whole: the label keeps
 // its designed size beside the bar, which the font's digits would overflow. Glyphs are made
 // narrower at the same height; a face that cannot be narrowed is made smaller instead.
-FontHandle PercentFont(HWND label, HFONT windowFont) {
+UniqueFont PercentFont(HWND label, HFONT windowFont) {
     LOGFONTW fitted{};
     GetObjectW(windowFont, sizeof(fitted), &fitted);
     RECT box{};
@@ -56,60 +56,60 @@ FontHandle PercentFont(HWND label, HFONT windowFont) {
         }
         previousWidth = width;
     }
-    return FontHandle(CreateFontIndirectW(&fitted));
+    return UniqueFont(CreateFontIndirectW(&fitted));
 }
 
 // No title bar, but a sizing frame; centred on the screen, not on the hidden main window.
 // Nothing in it takes the focus, so it has no dialog keys.
 const OwnedWindowDesign kDesign{
-    kSplashClass, L"", WS_POPUP | WS_THICKFRAME | WS_CLIPCHILDREN, 4425, 1875, kControls, false, 0, false,
+    kProgressClass, L"", WS_POPUP | WS_THICKFRAME | WS_CLIPCHILDREN, 4425, 1875, kControls, false, 0, false,
 };
 
 }  // namespace
 
-SplashWindow::SplashWindow(HWND owner) : OwnedWindow(owner, ClassIcons{}, kDesign) {}
+ProgressWindow::ProgressWindow(HWND owner) : OwnedWindow(owner, ClassIcons{}, kDesign) {}
 
-void SplashWindow::OnBuilt() {
-    SendDlgItemMessageW(Handle(), kIdSplashBar, PBM_SETRANGE32, 0, 100);
+void ProgressWindow::OnBuilt() {
+    SendDlgItemMessageW(Handle(), kIdProgressBar, PBM_SETRANGE32, 0, 100);
     OnDpiApplied();
 }
 
-void SplashWindow::OnDpiApplied() {
+void ProgressWindow::OnDpiApplied() {
     // The old fonts and picture go only once the controls hold the new ones.
-    const FontHandle previousLabelFont = std::move(labelFont_);
+    const UniqueFont previousLabelFont = std::move(labelFont_);
     labelFont_ = CreateChineseFont(L"宋体", 105, Dpi());
     SetFontOf(Handle(), kBlueLabels, labelFont_.get());
-    const FontHandle previousPercentFont = std::move(percentFont_);
-    percentFont_ = PercentFont(GetDlgItem(Handle(), kIdSplashPercent), Font());
+    const UniqueFont previousPercentFont = std::move(percentFont_);
+    percentFont_ = PercentFont(GetDlgItem(Handle(), kIdProgressPercent), Font());
     SetFontOf(Handle(), kPercentLabel, percentFont_.get());
 
     // The resource's own 32, 48 or 64 px picture at 100, 150 and 200 %, drawn unscaled.
     const int size = Px(kPictureSize, Dpi());
     const UniqueIcon previousPicture = std::move(picture_);
-    picture_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SPLASH), IMAGE_ICON,
+    picture_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRESS), IMAGE_ICON,
                                                  size, size, LR_DEFAULTCOLOR)));
-    InvalidateRect(GetDlgItem(Handle(), kIdSplashPicture), nullptr, TRUE);
+    InvalidateRect(GetDlgItem(Handle(), kIdProgressPicture), nullptr, TRUE);
 }
 
-void SplashWindow::Show() {
+void ProgressWindow::Show() {
     ShowOwned();
     UpdateWindow(Handle());
 }
 
-void SplashWindow::SetPercentText(const std::wstring& text) {
+void ProgressWindow::SetPercentText(const std::wstring& text) {
     // Past 600 file types every row writes the same 100%; repainting it again would only cost time.
     if (!Handle() || text == percentText_ || !textPacer_.ShowsNow(GetTickCount())) return;
     percentText_ = text;
-    SetDlgItemTextW(Handle(), kIdSplashPercent, text.c_str());
+    SetDlgItemTextW(Handle(), kIdProgressPercent, text.c_str());
 }
 
-void SplashWindow::SetBarValue(int value) {
+void ProgressWindow::SetBarValue(int value) {
     if (!Handle() || value == barValue_ || !barPacer_.ShowsNow(GetTickCount())) return;
     barValue_ = value;
-    SendDlgItemMessageW(Handle(), kIdSplashBar, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+    SendDlgItemMessageW(Handle(), kIdProgressBar, PBM_SETPOS, static_cast<WPARAM>(value), 0);
 }
 
-void SplashWindow::Close() {
+void ProgressWindow::Close() {
     if (Handle()) DestroyWindow(Handle());
     picture_.reset();
     percentText_ = L"0";
@@ -118,10 +118,10 @@ void SplashWindow::Close() {
     barPacer_.Reset();
 }
 
-LRESULT SplashWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ProgressWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CTLCOLORSTATIC) {
         const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-        const bool blue = id == kIdSplashLabel1 || id == kIdSplashLabel2;
+        const bool blue = id == kIdProgressLabel1 || id == kIdProgressLabel2;
         return ColoredLabel(wParam, blue ? RGB(0, 0, 255) : GetSysColor(COLOR_BTNTEXT));
     }
     if (message == WM_DRAWITEM) {

@@ -1,4 +1,4 @@
-#include "ui/backup/backup_window.h"
+#include "ui/export/export_window.h"
 
 #include <algorithm>
 #include <array>
@@ -6,6 +6,7 @@
 #include <string>
 
 #include "catalogue/command_line.h"
+#include "ui/common/tooltips.h"
 #include "ui/common/window_ids.h"
 
 namespace ft::ui {
@@ -16,25 +17,25 @@ constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
 // Label1, the status line: it says the export is done only once the job has seen it done. It
 // wraps a failure report the way it is measured below; the tool's text may hold "&".
 constexpr ControlSpec kStatus{
-    kIdBackupLabel, L"STATIC", kExportRunningText, SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, 120, 1440, 3255, 255};
+    kIdExportLabel, L"STATIC", kExportRunningText, SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, 120, 1440, 3255, 255};
 constexpr UINT kStatusFormat = DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL;
 constexpr int kStatusBottomMargin = 285;  // twips, as below the status line at the designed size
 constexpr UINT kWatchMilliseconds = 50;
 
 // Table order is the Tab order: Close first, then the two boxes and their buttons.
 const std::array<ControlSpec, 6> kControls{{
-    {kIdBackupClose, L"BUTTON", L"关闭", kButton, 0, 4080, 1440, 1215, 375},
-    {kIdBackupText1, L"EDIT", L"", kBox, WS_EX_CLIENTEDGE, 120, 280, 5295, 285},
-    {kIdBackupText2, L"EDIT", L"", kBox, WS_EX_CLIENTEDGE, 120, 880, 5295, 285},
-    {kIdBackupBrowse1, L"BUTTON", L"...", kButton, 0, 5520, 240, 375, 375},
-    {kIdBackupBrowse2, L"BUTTON", L"...", kButton, 0, 5520, 840, 375, 375},
+    {kIdExportClose, L"BUTTON", L"关闭", kButton, 0, 4080, 1440, 1215, 375},
+    {kIdExportText1, L"EDIT", L"", kBox, WS_EX_CLIENTEDGE, 120, 280, 5295, 285},
+    {kIdExportText2, L"EDIT", L"", kBox, WS_EX_CLIENTEDGE, 120, 880, 5295, 285},
+    {kIdExportBrowse1, L"BUTTON", L"...", kButton, 0, 5520, 240, 375, 375},
+    {kIdExportBrowse2, L"BUTTON", L"...", kButton, 0, 5520, 840, 375, 375},
     kStatus,
 }};
 
 const OwnedWindowDesign kDesign{
-    kBackupClass, L"文件类型备份", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
+    kExportClass, L"文件类型备份", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
     6195,         1980,            kControls,
-    true,         kIdBackupClose,     true,
+    true,         kIdExportClose,     true,
 };
 
 // A long start-up folder would push the file name out of the box: show the end of the path.
@@ -47,25 +48,25 @@ void SetPathShowingItsEnd(HWND box, const std::wstring& path) {
 
 }  // namespace
 
-BackupWindow::BackupWindow(HWND owner, ClassIcons icons, ProcessLauncher& launcher)
+ExportWindow::ExportWindow(HWND owner, ClassIcons icons, ProcessLauncher& launcher)
     : OwnedWindow(owner, icons, kDesign), launcher_(launcher) {}
 
-BackupWindow::~BackupWindow() { KillTimer(Owner(), WatchTimerId()); }
+ExportWindow::~ExportWindow() { KillTimer(Owner(), WatchTimerId()); }
 
-void BackupWindow::OnBuilt() {
+void ExportWindow::OnBuilt() {
     HWND tooltips = CreateTooltips(Handle());
-    AddTooltip(tooltips, Handle(), kIdBackupBrowse1, L"Browse File");
-    AddTooltip(tooltips, Handle(), kIdBackupBrowse2, L"Browse File");
-    AddTooltip(tooltips, Handle(), kIdBackupClose, L"Exit");
+    AddTooltip(tooltips, Handle(), kIdExportBrowse1, L"Browse File");
+    AddTooltip(tooltips, Handle(), kIdExportBrowse2, L"Browse File");
+    AddTooltip(tooltips, Handle(), kIdExportClose, L"Exit");
 }
 
-void BackupWindow::SetPaths(const std::wstring& extRegPath, const std::wstring& typeRegPath) {
+void ExportWindow::SetPaths(const std::wstring& extRegPath, const std::wstring& typeRegPath) {
     EnsureBuilt();
-    SetPathShowingItsEnd(GetDlgItem(Handle(), kIdBackupText1), extRegPath);
-    SetPathShowingItsEnd(GetDlgItem(Handle(), kIdBackupText2), typeRegPath);
+    SetPathShowingItsEnd(GetDlgItem(Handle(), kIdExportText1), extRegPath);
+    SetPathShowingItsEnd(GetDlgItem(Handle(), kIdExportText2), typeRegPath);
 }
 
-void BackupWindow::Watch(std::shared_ptr<ExportJob> job) {
+void ExportWindow::Watch(std::shared_ptr<ExportJob> job) {
     EnsureBuilt();
     // The older job is no longer shown, so its ending can never overwrite this one.
     job_ = std::move(job);
@@ -75,33 +76,33 @@ void BackupWindow::Watch(std::shared_ptr<ExportJob> job) {
     // The timer belongs to the owner, which outlives this window: closing the window must not
     // leave an export waiting for an older one that nobody polls any more.
     if (job_->Running()) {
-        SetTimer(Owner(), WatchTimerId(), kWatchMilliseconds, &BackupWindow::OnWatchTimer);
+        SetTimer(Owner(), WatchTimerId(), kWatchMilliseconds, &ExportWindow::OnWatchTimer);
     } else {
         KillTimer(Owner(), WatchTimerId());
     }
 }
 
-void CALLBACK BackupWindow::OnWatchTimer(HWND, UINT, UINT_PTR id, DWORD) {
+void CALLBACK ExportWindow::OnWatchTimer(HWND, UINT, UINT_PTR id, DWORD) {
     // A timer procedure is called by DispatchMessage, outside the window procedure's boundary.
     try {
-        reinterpret_cast<BackupWindow*>(id)->PollJob();
+        reinterpret_cast<ExportWindow*>(id)->PollJob();
     } catch (const std::exception&) {
     }
 }
 
-void BackupWindow::PollJob() {
+void ExportWindow::PollJob() {
     if (job_ && job_->Poll()) ShowStatus();
     if (!job_ || !job_->Running()) KillTimer(Owner(), WatchTimerId());
 }
 
-void BackupWindow::ShowStatus() {
+void ExportWindow::ShowStatus() {
     if (!Handle()) return;  // closed: the job is still followed, but there is nothing to show
-    SetDlgItemTextW(Handle(), kIdBackupLabel, job_->StatusText().c_str());
+    SetDlgItemTextW(Handle(), kIdExportLabel, job_->StatusText().c_str());
     FitStatus();
 }
 
-void BackupWindow::FitStatus() {
-    HWND label = GetDlgItem(Handle(), kIdBackupLabel);
+void ExportWindow::FitStatus() {
+    HWND label = GetDlgItem(Handle(), kIdExportLabel);
     const UINT dpi = Dpi();
     const int width = Px(kStatus.width, dpi);
     int height = Px(kStatus.height, dpi);
@@ -129,30 +130,30 @@ void BackupWindow::FitStatus() {
     }
 }
 
-void BackupWindow::OpenInEditor(int boxId) {
+void ExportWindow::OpenInEditor(int boxId) {
     HWND box = GetDlgItem(Handle(), boxId);
     std::wstring path(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
     path.resize(static_cast<std::size_t>(GetWindowTextW(box, path.data(), static_cast<int>(path.size()))));
     launcher_.Open(NotepadCommandLine(path));
 }
 
-LRESULT BackupWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ExportWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
         switch (LOWORD(wParam)) {
-        case kIdBackupBrowse1:
-            OpenInEditor(kIdBackupText1);
+        case kIdExportBrowse1:
+            OpenInEditor(kIdExportText1);
             return 0;
-        case kIdBackupBrowse2:
-            OpenInEditor(kIdBackupText2);
+        case kIdExportBrowse2:
+            OpenInEditor(kIdExportText2);
             return 0;
-        case kIdBackupClose:
+        case kIdExportClose:
             DestroyWindow(Handle());
             return 0;
         default:
             break;
         }
     }
-    if (message == WM_CTLCOLORSTATIC && GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == kIdBackupLabel) {
+    if (message == WM_CTLCOLORSTATIC && GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == kIdExportLabel) {
         return ColoredLabel(wParam, RGB(0, 0, 255));
     }
     return OwnedWindow::HandleMessage(message, wParam, lParam);

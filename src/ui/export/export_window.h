@@ -11,10 +11,10 @@
 
 namespace ft::ui {
 
-class BackupWindow : public OwnedWindow, public BackupView {
+class ExportWindow : public OwnedWindow, public ExportView {
 public:
-    BackupWindow(HWND owner, ClassIcons icons, ProcessLauncher& launcher);
-    ~BackupWindow() override;
+    ExportWindow(HWND owner, ClassIcons icons, ProcessLauncher& launcher);
+    ~ExportWindow() override;
 
     void SetPaths(const std::wstring& extRegPath, const std::wstring& typeRegPath) override;
     void Watch(std::shared_ptr<ExportJob> job) override;
