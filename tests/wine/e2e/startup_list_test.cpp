@@ -133,9 +133,39 @@ private:
     bool imported_ = false;
 };
 
-// The progress window once its label reads "100%": its size at the screen's DPI, the
-// label's text whole (no ink in the label's outermost columns, which clipped text would
-// run into) and the picture's background showing the button face.
+// The progress window's thread held still: the scan cannot go on, nor close the window, while
+// the test looks at it. Only what needs no message from the window may be asked meanwhile.
+class ProgramPaused {
+public:
+    explicit ProgramPaused(HWND window) {
+        thread_ = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(window, nullptr));
+        if (thread_ && SuspendThread(thread_) == static_cast<DWORD>(-1)) {
+            CloseHandle(thread_);
+            thread_ = nullptr;
+        }
+    }
+    ~ProgramPaused() {
+        if (!thread_) return;
+        ResumeThread(thread_);
+        CloseHandle(thread_);
+    }
+    ProgramPaused(const ProgramPaused&) = delete;
+    ProgramPaused& operator=(const ProgramPaused&) = delete;
+    explicit operator bool() const { return thread_ != nullptr; }
+
+private:
+    HANDLE thread_ = nullptr;
+};
+
+// A window's text as the system keeps it, without a message to its paused thread.
+std::wstring StoredText(HWND window) {
+    wchar_t text[64] = {};
+    return std::wstring(text, static_cast<std::size_t>(std::max(0, InternalGetWindowText(window, text, 64))));
+}
+
+// The progress window once its label reads "100%", looked at while the program is paused: its
+// size at the screen's DPI, the label's text whole (no ink in the label's outermost columns,
+// which clipped text would run into) and the picture's background showing the button face.
 struct FullProgress {
     bool seen = false;
     ::testing::AssertionResult sized = ::testing::AssertionFailure();
@@ -146,7 +176,6 @@ struct FullProgress {
 FullProgress LookAtFullProgress(HWND progress) {
     FullProgress look;
     look.seen = true;
-    probe::Screenshot(progress, L"progress-window-at-100");
     look.sized = ClientAreaScaled(progress, {295, 125});
     const std::uint32_t face = probe::PixelOf(GetSysColor(COLOR_BTNFACE));
     if (const auto label = probe::Capture(probe::ChildById(progress, kIdProgressPercent))) {
@@ -202,12 +231,19 @@ TEST(StartupAndList, ProgressWindowStandsDuringTheScanAndGoesOnceTheListIsReady)
                     if (main && GetWindow(progress, GW_OWNER) != main) progressOwnedByMain = false;
                     if (label1.empty()) label1 = probe::TextOf(probe::ChildById(progress, kIdProgressLabel1));
                     if (label2.empty()) label2 = probe::TextOf(probe::ChildById(progress, kIdProgressLabel2));
-                    const std::wstring percent = probe::TextOf(probe::ChildById(progress, kIdProgressPercent));
+                    std::wstring percent;
+                    bool lookedAtFull = false;
+                    if (const ProgramPaused paused{progress}; paused && IsWindowVisible(progress)) {
+                        percent = StoredText(probe::ChildById(progress, kIdProgressPercent));
+                        lookedAtFull = !full.seen && percent == L"100%";
+                        if (lookedAtFull) full = LookAtFullProgress(progress);
+                    }
                     if (!percent.empty() && (percents.empty() || percents.back() != percent)) percents.push_back(percent);
-                    if (!screenshotTaken && PercentOf(percent) > 0) {
+                    // Pictures for the eye only: taken once the program runs on, as painting needs it.
+                    if (lookedAtFull) probe::Screenshot(progress, L"progress-window-at-100");
+                    if (!screenshotTaken && PercentOf(percent) > 0 && percent != L"100%") {
                         screenshotTaken = probe::Screenshot(progress, L"progress-window-mid-scan").has_value();
                     }
-                    if (!full.seen && percent == L"100%") full = LookAtFullProgress(progress);
                     return false;
                 }
                 if (progressSeen && !mainShown) progressGoneBeforeMainShown = true;
