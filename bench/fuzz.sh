@@ -8,7 +8,7 @@
 #   FUZZ_NO_BUILD=1   use what build/native-asan holds
 # Pinning to one CPU, as for a long run on a shared machine: taskset -c 1 bash bench/fuzz.sh 600
 set -uo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/../scripts/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/build.sh"
 ft_lock_tree "$@"
 cd "$FT_REPO" || exit 1
 
@@ -18,8 +18,7 @@ targets=(registry_text_fuzz reg_file_fuzz)
 build=$FT_REPO/build/native-asan
 
 if [[ ${FUZZ_NO_BUILD:-} != 1 ]]; then
-  (cmake --preset native-asan >/dev/null && cmake --build --preset native-asan -j "$FT_JOBS" --target "${targets[@]}" >/dev/null) ||
-    ft_die "building the fuzz targets failed"
+  ft_build native-asan --target "${targets[@]}" >/dev/null || ft_die "building the fuzz targets failed"
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/ft-fuzz.XXXXXX")

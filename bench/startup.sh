@@ -22,7 +22,9 @@
 #   BENCH_CPU          the CPU to run on (default 1)
 #   BENCH_EXE, BENCH_TIMING_EXE  other builds of the program to measure (e.g. an older one)
 set -uo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/../scripts/wine-env.sh"
+for part in packages build wine-prefix reg-import display bench-registry; do
+  source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/$part.sh"
+done
 ft_lock_tree "$@"
 cd "$FT_REPO" || exit 1
 
@@ -33,15 +35,12 @@ cpu=${BENCH_CPU:-1}
 type_keys=8
 
 ft_install_deps
-ft_build win64 >/dev/null || ft_die "build failed"
-timing_dir=$FT_REPO/build/win64-rowtiming
+ft_build win64 --target filetypes enum_floor_gui launch_timer >/dev/null || ft_die "build failed"
 if [[ -z ${BENCH_TIMING_EXE:-} ]]; then
-  (cmake -S "$FT_REPO" -B "$timing_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$FT_REPO/cmake/mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DFT_ROW_TIMING=ON >/dev/null &&
-    cmake --build "$timing_dir" -j "$FT_JOBS" --target filetypes >/dev/null) || ft_die "row-timing build failed"
+  ft_build win64-rowtiming >/dev/null || ft_die "row-timing build failed"
 fi
 exe=${BENCH_EXE:-$FT_REPO/build/win64/filetypes.exe}
-timing_exe=${BENCH_TIMING_EXE:-$timing_dir/filetypes.exe}
+timing_exe=${BENCH_TIMING_EXE:-$FT_REPO/build/win64-rowtiming/filetypes.exe}
 floor_gui=$FT_REPO/build/win64/bench/enum_floor_gui.exe
 timer=$FT_REPO/build/win64/bench/launch_timer.exe
 for f in "$exe" "$timing_exe" "$floor_gui" "$timer"; do

@@ -8,15 +8,21 @@
 # between runs) with build/run as its working directory, where its export files go.
 #   FT_RUN_TIMEOUT   seconds to wait for the main window without a display (default 120)
 set -uo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+for part in packages build wine-prefix display; do
+  source "$(dirname "${BASH_SOURCE[0]}")/lib/$part.sh"
+done
 cd "$FT_REPO" || exit 1
 
 ft_install_deps
-ft_build win64 || ft_die "build failed"
+# Only the program is built, and the Wine template (made once, in some 10 s) is made meanwhile:
+# on a fresh clone the window shows as soon as the program's own build allows.
+ft_prepare_template &
+template_job=$!
+ft_build win64 --target filetypes || ft_die "build failed"
 exe=$FT_REPO/build/win64/filetypes.exe
 [[ -f $exe ]] || ft_die "$exe was not built"
 
-ft_prepare_template || ft_die "no Wine template"
+wait "$template_job" || ft_die "no Wine template"
 run_prefix=$FT_REPO/build/wine-run
 if [[ ! -f $run_prefix/system.reg ]]; then
   rm -rf "$run_prefix"

@@ -12,13 +12,15 @@
 #   FT_SHOTS_DIR   where the pictures go (default: docs)
 #   FT_SHOTS_WAIT  seconds to wait for each window (default 60)
 set -uo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+for part in packages build wine-prefix reg-import display bench-registry; do
+  source "$(dirname "${BASH_SOURCE[0]}")/lib/$part.sh"
+done
 self=$(realpath "${BASH_SOURCE[0]}")
 
 if [[ ${1:-} != --in-prefix ]]; then
   cd "$FT_REPO" || exit 1
   ft_install_deps
-  ft_build win64 || ft_die "build failed"
+  ft_build win64 --target filetypes || ft_die "build failed"
   ft_prepare_template || ft_die "no Wine template"
   export FT_SHOTS_DIR=${FT_SHOTS_DIR:-$FT_REPO/docs}
   # Always a private screen: a known size and no window manager adding its own frames.

@@ -2,7 +2,7 @@
 # Runs one command in a fresh Wine prefix:
 #   with-prefix.sh [--fixture FILE.reg]... -- COMMAND [ARGS...]
 #
-# The prefix is copied from the template (scripts/wine-env.sh), each fixture is imported
+# The prefix is copied from the template (scripts/lib/wine-prefix.sh), each fixture is imported
 # with regedit and checked, and COMMAND runs with WINEPREFIX, LANG/LC_ALL=zh_CN.UTF-8 and
 # an X display: $DISPLAY when set, otherwise a private Xvfb for the duration.
 # Exit status: COMMAND's; 125 when the prefix could not be set up.
@@ -11,7 +11,9 @@
 # a test wants to leave behind (such as export files).
 # FT_KEEP_PREFIX=1 keeps the prefix (its path is printed) for looking at it afterwards.
 set -uo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+for part in packages wine-prefix reg-import display; do
+  source "$(dirname "${BASH_SOURCE[0]}")/lib/$part.sh"
+done
 
 usage() {
   echo "usage: $0 [--fixture FILE.reg]... -- COMMAND [ARGS...]" >&2
