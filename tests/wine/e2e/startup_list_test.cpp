@@ -227,13 +227,13 @@ TEST(StartupAndList, ProgressWindowStandsDuringTheScanAndGoesOnceTheListIsReady)
                 if (mainShown && !titled) mainShownBeforeTitle = true;
                 if (progress) {
                     progressSeen = true;
-                    if ((GetWindowLongW(progress, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) progressHasCaption = true;
-                    if (main && GetWindow(progress, GW_OWNER) != main) progressOwnedByMain = false;
                     if (label1.empty()) label1 = probe::TextOf(probe::ChildById(progress, kIdProgressLabel1));
                     if (label2.empty()) label2 = probe::TextOf(probe::ChildById(progress, kIdProgressLabel2));
                     std::wstring percent;
                     bool lookedAtFull = false;
                     if (const ProgramPaused paused{progress}; paused && IsWindowVisible(progress)) {
+                        if ((GetWindowLongW(progress, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) progressHasCaption = true;
+                        if (main && GetWindow(progress, GW_OWNER) != main) progressOwnedByMain = false;
                         percent = StoredText(probe::ChildById(progress, kIdProgressPercent));
                         lookedAtFull = !full.seen && percent == L"100%";
                         if (lookedAtFull) full = LookAtFullProgress(progress);
