@@ -141,15 +141,17 @@ TEST(MainWindow, CtrlCCopiesTheRowTypingFindsAnExtensionAndCutTextsShowWhole) {
     EXPECT_TRUE(probe::WaitFor([&] { return list.Selected() == list.Find(L"ftqn10"); }, probe::kShortWait))
         << "typing .ftqn10 selected " << list.Text(list.Selected(), 0);
 
-    // An extension wider than its column shows whole in a tooltip over its cell.
+    // An extension wider than its column shows whole in a tooltip over its cell, before what the
+    // row tells of its type (no type key, no verbs).
     const std::wstring longExtension = L"ftlongextensionforthelist";
     const auto cell = list.CellRectOnScreen(list.Find(longExtension), 0);
     ASSERT_TRUE(cell.has_value());
     probe::MoveMouse(probe::Center(*cell));
     std::wstring tip;
-    EXPECT_TRUE(probe::WaitFor([&] { return (tip = ShownTooltipText(session.app())) == longExtension; },
-                               probe::kShortWait))
-        << "the tooltip reads \"" << tip << "\"";
+    EXPECT_TRUE(probe::WaitFor(
+        [&] { return (tip = ShownTooltipText(session.app())) == longExtension + L"\r\n没有打开它的程序"; },
+        probe::kShortWait))
+        << "the tooltip reads \"" << probe::Utf8(tip) << "\"";
     probe::Screenshot(session.main(), L"main-window-cell-tooltip");
 }
 
