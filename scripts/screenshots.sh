@@ -3,6 +3,7 @@
 # Wine draws, cut from a private Xvfb screen, and saves them as PNG files in docs/:
 #   main-window.png        the main window on tests/fixtures/e2e.reg, the row ftalpha selected
 #   popup-menu.png         the same with the right-click menu open
+#   main-window-row-tooltip.png  the pointer resting on the grey row ftgone, its tooltip shown
 #   properties-window.png  "查看文件类型属性" on ftalpha
 #   export-window.png      "文件类型备份 (.reg)" on ftalpha
 #   progress-window.png    the progress window half-way, in a scan of 2,500 more keys
@@ -108,6 +109,33 @@ open_menu
 shot "$main" popup-menu.png
 xdotool key Escape
 wait_gone "popup menu" shown_untitled
+
+# The pointer on ftgone, seven rows below the selected ftalpha in the list's order: the selected
+# row is found in the picture by its highlight, which gives the rows' height too.
+band=$(ft_window_pixels "$main" | python3 -c '
+import sys
+data = sys.stdin.buffer.read()
+fields, pos = [], 0
+while len(fields) < 4:
+    while data[pos:pos + 1].isspace(): pos += 1
+    end = pos
+    while not data[end:end + 1].isspace(): end += 1
+    fields.append(data[pos:end]); pos = end
+width, height = int(fields[1]), int(fields[2])
+pos += 1
+x = 40
+blue = [data[pos + 3 * (y * width + x) + 2] > data[pos + 3 * (y * width + x)] + 60 for y in range(height)]
+top = blue.index(True) if True in blue else -1
+bottom = top
+while 0 <= bottom < height and blue[bottom]: bottom += 1
+print(top, bottom - top)')
+read -r band_top row_height <<<"$band"
+((band_top > 0 && row_height > 0)) || ft_die "the selected row ftalpha is not to be found in the picture"
+xdotool mousemove --window "$main" 40 $((band_top + 7 * row_height + row_height / 2))
+wait_window "row tooltip" shown_untitled >/dev/null || exit 1
+shot "$main" main-window-row-tooltip.png
+xdotool mousemove --window "$main" 200 5
+wait_gone "row tooltip" shown_untitled
 
 pick_menu_entry 1
 properties=$(wait_window "properties window" shown_named '^文件类型属性$') || exit 1

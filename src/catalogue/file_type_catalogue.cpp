@@ -89,8 +89,9 @@ void FileTypeCatalogue::AddFileType() {
         picture = icons_.Lookup(sImageKey);
     }
     const ScanStepSpan insert(timer, ScanStep::ListInsert);
-    rows_.Add(FileTypeRow{sFileExt, sTypeName, picture});
-    services_.fileList.RowAdded(rows_.Row(rows_.RowCount() - 1));
+    const FileTypeRow added{sFileExt, sTypeName, picture};
+    rows_.Add(added);
+    services_.fileList.RowAdded(added);
 }
 
 void FileTypeCatalogue::SelectRow(const std::wstring& extension, const std::wstring& typeName) {

@@ -49,7 +49,7 @@ public:
     void Scan();
     // A row became the current one (click or keyboard).
     void SelectRow(const std::wstring& extension, const std::wstring& typeName);
-    void SelectRow(std::size_t row) { SelectRow(rows_.Row(row).extension, rows_.Row(row).typeName); }
+    void SelectRow(std::size_t row) { SelectRow(rows_.Extension(row), rows_.TypeName(row)); }
     // The popup menu's file-type commands: index 2 exports, any other index shows the properties.
     void RunCommand(int index);
     void ShowTypeProperties();

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "fakes.h"
 
@@ -41,16 +44,12 @@ constexpr const char* kTypes = R"reg(
 "FriendlyAppName"="New App"
 )reg";
 
-struct Shown {
-    std::wstring notes;
-    bool dimmed;
-};
-
-Shown RowOf(CatalogueRig& rig, const std::wstring& extension) {
+// A row's notes, and whether it is dimmed.
+std::pair<std::wstring, bool> RowOf(CatalogueRig& rig, const std::wstring& extension) {
     FileTypeRows& rows = rig.catalogue.Rows();
     for (std::size_t i = 0; i < rows.RowCount(); ++i)
-        if (rows.Text(i, 0) == extension) return Shown{rows.Notes(i, 1), rows.Look(i).dimmed};
-    return Shown{L"<no row>", false};
+        if (rows.Text(i, 0) == extension) return {rows.Notes(i, 1), rows.Look(i).dimmed};
+    return {L"<no row>", false};
 }
 
 TEST(CatalogueOpeners, EachRowTellsWhatOpensItsTypeAndWhyItIsBroken) {
@@ -69,34 +68,26 @@ TEST(CatalogueOpeners, EachRowTellsWhatOpensItsTypeAndWhyItIsBroken) {
     EXPECT_TRUE(rig.associations.described.empty());
     EXPECT_TRUE(rig.files.checked.empty());
 
-    const Shown chosen = RowOf(rig, L"chosen");
-    EXPECT_EQ(chosen.notes, L"打开方式：New App\r\n程序：C:\\Apps\\newapp.exe\r\n默认动作：View\r\n用户选择：new.type（系统采用）");
-    EXPECT_FALSE(chosen.dimmed);
-    const Shown stale = RowOf(rig, L"stale");
-    EXPECT_EQ(stale.notes, L"打开方式：Old Editor\r\n程序：C:\\Old\\old.exe\r\n默认动作：open\r\n"
-                           L"用户选择：Removed.Type（系统未采用）\r\n用户选择的类型不存在：Removed.Type");
-    EXPECT_TRUE(stale.dimmed);
-    const Shown orphan = RowOf(rig, L"orphan");
-    EXPECT_EQ(orphan.notes, L"没有打开它的程序\r\n扩展名指向的类型不存在：Gone.Type");
-    EXPECT_TRUE(orphan.dimmed);
-    const Shown gone = RowOf(rig, L"gone");
-    EXPECT_EQ(gone.notes, L"没有打开它的程序\r\n默认动作：edit\r\n找不到程序：C:\\Program Files\\Gone\\gone.exe");
-    EXPECT_TRUE(gone.dimmed);
-    // A packaged app's type starts no program: its application's name tells what opens it.
-    const Shown app = RowOf(rig, L"app");
-    EXPECT_EQ(app.notes, L"打开方式：照片查看器\r\n默认动作：open");
-    EXPECT_FALSE(app.dimmed);
-    // Nothing opens a type without verbs, but nothing is missing either.
-    const Shown bare = RowOf(rig, L"bare");
-    EXPECT_EQ(bare.notes, L"没有打开它的程序");
-    EXPECT_FALSE(bare.dimmed);
+    const std::wstring stale = L"打开方式：Old Editor\r\n程序：C:\\Old\\old.exe\r\n默认动作：open\r\n"
+                               L"用户选择：Removed.Type（系统未采用）\r\n用户选择的类型不存在：Removed.Type";
+    const std::vector<std::tuple<const wchar_t*, std::wstring, bool>> rows = {  // (extension, notes, dimmed)
+        {L"chosen", L"打开方式：New App\r\n程序：C:\\Apps\\newapp.exe\r\n默认动作：View\r\n用户选择：new.type（系统采用）", false},
+        {L"stale", stale, true},
+        {L"orphan", L"没有打开它的程序\r\n扩展名指向的类型不存在：Gone.Type", true},
+        {L"gone", L"没有打开它的程序\r\n默认动作：edit\r\n找不到程序：C:\\Program Files\\Gone\\gone.exe", true},
+        // A packaged app's type starts no program: its application's name tells what opens it.
+        {L"app", L"打开方式：照片查看器\r\n默认动作：open", false},
+        // Nothing opens a type without verbs, but nothing is missing either.
+        {L"bare", L"没有打开它的程序", false},
+    };
+    for (const auto& [extension, notes, dimmed] : rows) EXPECT_EQ(RowOf(rig, extension), std::pair(notes, dimmed));
 
     // What rows share is worked out once: the program's description, and nothing again for a row
     // already shown.
     const std::size_t reads = rig.changing.calls.size();
-    EXPECT_EQ(RowOf(rig, L"stale").notes, stale.notes);
+    EXPECT_EQ(RowOf(rig, L"stale").first, stale);
     EXPECT_EQ(rig.changing.calls.size(), reads);
-    EXPECT_EQ(RowOf(rig, L"doc2").notes, L"打开方式：Old Editor\r\n程序：C:\\Old\\old.exe\r\n默认动作：open");
+    EXPECT_EQ(RowOf(rig, L"doc2").first, L"打开方式：Old Editor\r\n程序：C:\\Old\\old.exe\r\n默认动作：open");
     EXPECT_EQ(rig.associations.described, std::vector<std::wstring>{L"C:\\Old\\old.exe"});
 }
 

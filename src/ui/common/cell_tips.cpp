@@ -80,6 +80,8 @@ void CellTips::ShowFor(int row, int column, const Tip& tip) {
     tool.hwnd = list_;
     tool.uId = ++toolId_;
     tool.rect = cell;
+    // The first cell's tip shows over its picture too.
+    if (RECT bounds{}; column == 0 && ListView_GetItemRect(list_, row, &bounds, LVIR_BOUNDS)) tool.rect.left = bounds.left;
     tool.lpszText = const_cast<wchar_t*>(text.c_str());  // the tooltip keeps its own copy
     SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }

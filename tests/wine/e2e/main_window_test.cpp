@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cwctype>
+#include <tuple>
 
 #include "program_session.h"
 
@@ -316,13 +317,8 @@ TEST(MainWindow, RowsTellWhatOpensTheirTypeAndBrokenTypesAreGrey) {
     ASSERT_TRUE(session.ready());
     auto list = session.list();
     const std::wstring alpha = L"打开方式：notepad.exe\r\n程序：C:\\windows\\system32\\notepad.exe\r\n默认动作：Open with Alpha";
-    struct Row {
-        const wchar_t* extension;
-        std::wstring tip;
-        bool grey;
-    };
     // Wine's system answer is the extension key's value: it honours no user's choice.
-    const std::vector<Row> rows = {
+    const std::vector<std::tuple<const wchar_t*, std::wstring, bool>> rows = {  // (extension, tip, grey)
         {L"ftchoice", alpha + L"\r\n用户选择：FtTest.Chinese（系统未采用）", false},
         {L"ftchoicegone", alpha + L"\r\n用户选择：FtTest.NoSuchChoice（系统未采用）\r\n用户选择的类型不存在：FtTest.NoSuchChoice", true},
         {L"ftorphan", L"没有打开它的程序\r\n扩展名指向的类型不存在：FtTest.Missing", true},
@@ -331,13 +327,13 @@ TEST(MainWindow, RowsTellWhatOpensTheirTypeAndBrokenTypesAreGrey) {
         {L"ftblanks", L"打开方式：ftblanks.exe\r\n程序：C:\\Ft A B C D E F G H I\\ftblanks.exe\r\n默认动作：open", false},
         {L"ftpackaged", L"打开方式：Ft 打包应用\r\n默认动作：open", false},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(probe::Utf8(row.extension));
-        const int position = list.Find(row.extension);
-        EXPECT_EQ(session.RowTip(position, 1, row.tip), row.tip);
-        if (row.extension == std::wstring(L"ftgone")) probe::Screenshot(session.main(), L"main-window-row-tooltip");
+    for (const auto& [extension, tip, grey] : rows) {
+        SCOPED_TRACE(probe::Utf8(extension));
+        const int position = list.Find(extension);
+        EXPECT_EQ(session.RowTip(position, 1, tip), tip);
+        if (extension == std::wstring(L"ftgone")) probe::Screenshot(session.main(), L"main-window-row-tooltip");
         const Ink ink = session.RowInk(position);
-        if (row.grey) {
+        if (grey) {
             EXPECT_GE(ink.darkest, GrayTextSum() - 6) << "a broken type's row is not in the disabled text colour";
         } else {
             EXPECT_LT(ink.darkest, GrayTextSum()) << "a working type's row is drawn as light as a broken one";
