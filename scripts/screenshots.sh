@@ -110,9 +110,10 @@ shot "$main" popup-menu.png
 xdotool key Escape
 wait_gone "popup menu" shown_untitled
 
-# The pointer on ftgone, seven rows below the selected ftalpha in the list's order: the selected
-# row is found in the picture by its highlight, which gives the rows' height too.
-band=$(ft_window_pixels "$main" | python3 -c '
+# The pointer on the grey row ftgone, while ftalpha stays selected: ftgone's place is found by
+# selecting it for a moment and looking for the highlight in the picture.
+selected_row_top() {
+  ft_window_pixels "$main" | convert ppm:- -depth 8 ppm:- | python3 -c '
 import sys
 data = sys.stdin.buffer.read()
 fields, pos = [], 0
@@ -123,15 +124,25 @@ while len(fields) < 4:
     fields.append(data[pos:end]); pos = end
 width, height = int(fields[1]), int(fields[2])
 pos += 1
-x = 40
-blue = [data[pos + 3 * (y * width + x) + 2] > data[pos + 3 * (y * width + x)] + 60 for y in range(height)]
-top = blue.index(True) if True in blue else -1
-bottom = top
-while 0 <= bottom < height and blue[bottom]: bottom += 1
-print(top, bottom - top)')
-read -r band_top row_height <<<"$band"
-((band_top > 0 && row_height > 0)) || ft_die "the selected row ftalpha is not to be found in the picture"
-xdotool mousemove --window "$main" 40 $((band_top + 7 * row_height + row_height / 2))
+x, below = 40, 45  # below the blue title bar and the header
+blue = [y >= below and data[pos + 3 * (y * width + x) + 2] > data[pos + 3 * (y * width + x)] + 60 for y in range(height)]
+print(blue.index(True) if True in blue else -1)'
+}
+sleep 1.2 # past the list's type-ahead, so that the letters start a new search
+xdotool type --delay 50 ftgone
+# Until two looks agree on where the selection is.
+previous=-1 start=$EPOCHREALTIME
+while :; do
+  sleep 0.3
+  gone_top=$(selected_row_top)
+  ((gone_top > 0 && gone_top == previous)) && break
+  previous=$gone_top
+  waited_too_long "$start" && ft_die "the row ftgone is not to be found in the picture"
+done
+sleep 1.2
+xdotool type --delay 50 ftalpha
+sleep 0.5
+xdotool mousemove --window "$main" 40 $((gone_top + 6))
 wait_window "row tooltip" shown_untitled >/dev/null || exit 1
 shot "$main" main-window-row-tooltip.png
 xdotool mousemove --window "$main" 200 5
