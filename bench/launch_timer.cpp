@@ -6,8 +6,9 @@
 //       time until EXE has a top-level window of class CLASS whose title starts with
 //       PREFIX; with --sort then also the time of a click on each column header of the
 //       window's list view until the list is sorted by it; with --dpi N then the time the
-//       window takes to handle a change to N dpi, and the change back; then the window is
-//       closed
+//       window takes to handle a change to N dpi, and the change back; with --page then the
+//       time of each page of the list, paged from its top to its bottom one Page Down at a time,
+//       until the list has painted it; then the window is closed
 // Before it starts EXE it waits until no window of CLASS with that title is left: under Wine
 // a program that has closed its windows can linger for seconds, and a run that followed at
 // once would find the old window. With LAUNCH_TIMER_MARK set it creates that file once the
@@ -15,14 +16,17 @@
 // read the process's memory from outside at that moment.
 // Prints one line: "ms=<elapsed> exit=<code>", with --title also "peak_kb=<peak working
 // set>" (a process that has exited can no longer be asked) and "stale_wait_ms=", with --sort
-// "sort0_ms=... sort1_ms=... rows=<list rows>" and with --dpi "dpi_ms=... dpi_back_ms=...".
+// "sort0_ms=... sort1_ms=... rows=<list rows>", with --dpi "dpi_ms=... dpi_back_ms=..." and with
+// --page "pages=<count> page_median_ms=... page_worst_ms=...".
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -159,6 +163,33 @@ bool TimeSorts(HANDLE process, HWND window, double ms[2], long* rows) {
   return ok;
 }
 
+// Pages the window's list from its top to its bottom, as Page Down does, and times each page
+// until the list has painted it: what the list shows for the first time is worked out then.
+bool TimePages(HWND window, std::vector<double>* pages) {
+  HWND list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
+  if (!list) return false;
+  DWORD_PTR result = 0;
+  const auto send = [&](UINT message, WPARAM w, LPARAM l) {
+    return SendMessageTimeoutW(list, message, w, l, SMTO_NORMAL, 600000, &result) != 0;
+  };
+  if (!send(LVM_ENSUREVISIBLE, 0, FALSE)) return false;
+  RedrawWindow(list, nullptr, nullptr, RDW_UPDATENOW);
+  LARGE_INTEGER freq, t0, t1;
+  QueryPerformanceFrequency(&freq);
+  if (!send(LVM_GETTOPINDEX, 0, 0)) return false;
+  for (LRESULT top = LRESULT(result);;) {
+    QueryPerformanceCounter(&t0);
+    // The scroll leaves the new rows to paint; the redraw paints them before it returns.
+    if (!send(WM_VSCROLL, SB_PAGEDOWN, 0)) return false;
+    RedrawWindow(list, nullptr, nullptr, RDW_UPDATENOW);
+    QueryPerformanceCounter(&t1);
+    if (!send(LVM_GETTOPINDEX, 0, 0)) return false;
+    if (LRESULT(result) == top) return true;  // nothing moved: the bottom
+    top = LRESULT(result);
+    pages->push_back(Ms(t0, t1, freq));
+  }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -171,10 +202,13 @@ int wmain(int argc, wchar_t** argv) {
   }
   int first = title_mode ? 4 : 2;
   bool sort_mode = false;
+  bool page_mode = false;
   UINT dpi = 0;
   for (; title_mode && first < argc; ++first) {
     if (std::wcscmp(argv[first], L"--sort") == 0) {
       sort_mode = true;
+    } else if (std::wcscmp(argv[first], L"--page") == 0) {
+      page_mode = true;
     } else if (std::wcscmp(argv[first], L"--dpi") == 0 && first + 1 < argc) {
       dpi = UINT(_wtoi(argv[++first]));
     } else {
@@ -256,6 +290,8 @@ int wmain(int argc, wchar_t** argv) {
     dpi_ms[0] = TimeDpiChange(pi.hProcess, found, dpi);
     dpi_ms[1] = TimeDpiChange(pi.hProcess, found, was);
   }
+  std::vector<double> pages;
+  if (page_mode && !TimePages(found, &pages)) std::fwprintf(stderr, L"paging could not be timed\n");
   SIZE_T peak = 0;
   if (title_mode) {
     PROCESS_MEMORY_COUNTERS pmc{};
@@ -276,6 +312,12 @@ int wmain(int argc, wchar_t** argv) {
   if (title_mode) std::printf(" peak_kb=%llu stale_wait_ms=%.0f", (unsigned long long)(peak / 1024), stale_wait_ms);
   if (sort_mode) std::printf(" sort0_ms=%.1f sort1_ms=%.1f rows=%ld", sort_ms[0], sort_ms[1], rows);
   if (dpi != 0) std::printf(" dpi_ms=%.1f dpi_back_ms=%.1f", dpi_ms[0], dpi_ms[1]);
+  if (page_mode && !pages.empty()) {
+    std::sort(pages.begin(), pages.end());
+    const size_t n = pages.size();
+    const double median = n % 2 ? pages[n / 2] : (pages[n / 2 - 1] + pages[n / 2]) / 2;
+    std::printf(" pages=%zu page_median_ms=%.2f page_worst_ms=%.2f", n, median, pages.back());
+  }
   std::printf(" exit=%lu\n", exit_code);
   std::fflush(stdout);
   CloseHandle(pi.hThread);

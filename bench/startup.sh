@@ -12,13 +12,15 @@
 # (VmRSS of its Wine process, read from outside once the title is up) is taken in the same
 # runs. The program is then clicked on each column header (the sort, timed until the list
 # shows it) and sent a DPI change to twice the screen's DPI and back (timed until handled).
-# Last, a build with the FT_ROW_TIMING option reports microseconds per row for each step of
-# the scan.
+# With 20,000 extensions the program's list is then paged from its top to its bottom, each page
+# timed until painted (what opens each type is worked out as its row first shows). Last, a build
+# with the FT_ROW_TIMING option reports microseconds per row for each step of the scan.
 # Everything is timed inside Wine by launch_timer.exe, with a persistent wineserver, so
 # Wine's own start-up cost stays small. The wineserver and every timed program run on one CPU.
 #   BENCH_REPS         pairs with 2,000 extensions (default 5)
 #   BENCH_LARGE_REPS   pairs with 20,000 extensions (default 3)
 #   BENCH_TIMING_REPS  runs of the per-row timing build at each size (default 2)
+#   BENCH_PAGE_REPS    runs that page through the list with 20,000 extensions (default 2)
 #   BENCH_CPU          the CPU to run on (default 1)
 #   BENCH_EXE, BENCH_TIMING_EXE  other builds of the program to measure (e.g. an older one)
 set -uo pipefail
@@ -195,6 +197,24 @@ for phase in small large; do
   echo "== $n extra extensions (import $(ft_seconds_since "$start") s) =="
   run_phase "$phase" "$rounds"
 done
+
+# Paging the list with 20,000 extensions, top to bottom, one Page Down at a time: the median and
+# the worst time of a page over all runs, each page timed until the list has painted it.
+page_through_list() {
+  local runs=${BENCH_PAGE_REPS:-2} r line
+  local -a medians worsts counts
+  for ((r = 1; r <= runs; r++)); do
+    line=$(env -u LAUNCH_TIMER_MARK taskset -c "$cpu" wine "$w_timer" --title FileTypesMainWindow '本机文件类型数量：' \
+      --page "$w_exe" 2>&1 | tr -d '\r' | tr '\n' ' ')
+    [[ -n $(field page_median_ms "$line") ]] || echo "  paging run failed: $line"
+    medians+=("$(field page_median_ms "$line")")
+    worsts+=("$(field page_worst_ms "$line")")
+    counts+=("$(field pages "$line")")
+  done
+  echo "paging ${med[large.rows]:-n/a} rows top to bottom ($runs runs of $(median "${counts[@]}") pages):" \
+    "median $(median "${medians[@]}") ms a page, worst $(printf '%s\n' "${worsts[@]}" | sort -n | tail -1) ms"
+}
+page_through_list
 
 rows_s=${med[small.rows]:-n/a}
 rows_l=${med[large.rows]:-n/a}

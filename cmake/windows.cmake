@@ -11,7 +11,7 @@ add_library(ft_win STATIC
   src/icons/shell_icons.cpp
   ${UI_SOURCES}
 )
-target_link_libraries(ft_win PUBLIC ft_core ft_ui_rules advapi32 shell32 shlwapi comctl32 gdi32 user32 uxtheme ole32)
+target_link_libraries(ft_win PUBLIC ft_core ft_ui_rules advapi32 shell32 shlwapi comctl32 gdi32 user32 uxtheme ole32 uuid version)
 target_compile_definitions(ft_win PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 target_compile_definitions(ft_core PUBLIC UNICODE _UNICODE NOMINMAX)
 

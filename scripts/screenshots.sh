@@ -3,6 +3,7 @@
 # Wine draws, cut from a private Xvfb screen, and saves them as PNG files in docs/:
 #   main-window.png        the main window on tests/fixtures/e2e.reg, the row ftalpha selected
 #   popup-menu.png         the same with the right-click menu open
+#   main-window-row-tooltip.png  the pointer resting on the grey row ftgone, its tooltip shown
 #   properties-window.png  "查看文件类型属性" on ftalpha
 #   export-window.png      "文件类型备份 (.reg)" on ftalpha
 #   progress-window.png    the progress window half-way, in a scan of 2,500 more keys
@@ -110,6 +111,44 @@ open_menu
 shot "$main" popup-menu.png
 xdotool key Escape
 wait_gone "popup menu" shown_untitled
+
+# The pointer on the grey row ftgone, while ftalpha stays selected: ftgone's place is found by
+# selecting it for a moment and looking for the highlight in the picture.
+selected_row_top() {
+  ft_window_pixels "$main" | convert ppm:- -depth 8 ppm:- | python3 -c '
+import sys
+data = sys.stdin.buffer.read()
+fields, pos = [], 0
+while len(fields) < 4:
+    while data[pos:pos + 1].isspace(): pos += 1
+    end = pos
+    while not data[end:end + 1].isspace(): end += 1
+    fields.append(data[pos:end]); pos = end
+width, height = int(fields[1]), int(fields[2])
+pos += 1
+x, below = 40, 45  # below the blue title bar and the header
+blue = [y >= below and data[pos + 3 * (y * width + x) + 2] > data[pos + 3 * (y * width + x)] + 60 for y in range(height)]
+print(blue.index(True) if True in blue else -1)'
+}
+sleep 1.2 # past the list's type-ahead, so that the letters start a new search
+xdotool type --delay 50 ftgone
+# Until two looks agree on where the selection is.
+previous=-1 start=$EPOCHREALTIME
+while :; do
+  sleep 0.3
+  gone_top=$(selected_row_top)
+  ((gone_top > 0 && gone_top == previous)) && break
+  previous=$gone_top
+  waited_too_long "$start" && ft_die "the row ftgone is not to be found in the picture"
+done
+sleep 1.2
+xdotool type --delay 50 ftalpha
+sleep 0.5
+xdotool mousemove --window "$main" 40 $((gone_top + 6))
+wait_window "row tooltip" shown_untitled >/dev/null || exit 1
+shot "$main" main-window-row-tooltip.png
+xdotool mousemove --window "$main" 200 5
+wait_gone "row tooltip" shown_untitled
 
 pick_menu_entry 1
 properties=$(wait_window "properties window" shown_named '^文件类型属性$') || exit 1

@@ -9,7 +9,11 @@
 namespace ft {
 
 FileTypeCatalogue::FileTypeCatalogue(const CatalogueServices& services)
-    : services_(services), reader_(services.registry), icons_(services.iconCapture) {}
+    : services_(services),
+      reader_(services.registry),
+      icons_(services.iconCapture),
+      openers_(OpenerServices{reader_, services.lookups, services.files, services.associations}),
+      rows_(openers_) {}
 
 void FileTypeCatalogue::Load(const std::wstring& currentDirectory) {
     sCurDir = currentDirectory;
@@ -46,6 +50,7 @@ void FileTypeCatalogue::Scan() {
         main.SetBusyPointer(false);
         return;
     }
+    rows_.Seal();
     services_.fileList.SortRows();
     if (services_.stepTimer) services_.stepTimer->Report(static_cast<std::size_t>(lTypeCount));
     sCaption = CountCaption(lTypeCount);
@@ -84,7 +89,9 @@ void FileTypeCatalogue::AddFileType() {
         picture = icons_.Lookup(sImageKey);
     }
     const ScanStepSpan insert(timer, ScanStep::ListInsert);
-    services_.fileList.AddRow(FileTypeRow{sFileExt, sTypeName, picture});
+    const FileTypeRow added{sFileExt, sTypeName, picture};
+    rows_.Add(added);
+    services_.fileList.RowAdded(added);
 }
 
 void FileTypeCatalogue::SelectRow(const std::wstring& extension, const std::wstring& typeName) {
@@ -111,6 +118,7 @@ void FileTypeCatalogue::ShowTypeProperties() {
     const std::wstring typeKey = ReadTypeKey(extKey, &keyValue, &contentType);
     view.SetText(Box::Text2, keyValue);
     view.SetText(Box::Text3, contentType);
+    view.SetTypeKeyNote(TypeInUseNote(openers_.TypeFor(extKey)));
 
     view.SetText(Box::Text4, reader_.ReadDefaultValue(typeKey + L"\\DefaultIcon"));
 
@@ -142,7 +150,7 @@ void FileTypeCatalogue::ListVerbs(RegKey shellKey, const std::wstring& typeKey, 
     for (lKeyIndex = 0;; ++lKeyIndex) {
         if (reader_.EnumKey(shellKey, lKeyIndex) != kRegSuccess) break;
         names.push_back(reader_.KeyName());
-        verbs.push_back(ReadVerb(typeKey + L"\\shell\\" + names.back(), names.back()));
+        verbs.push_back(ReadVerb(reader_, typeKey + L"\\shell\\" + names.back(), names.back()));
     }
     const auto defaultVerb = DefaultVerbIndex(shellDefault, names);
     for (std::size_t i = 0; i < verbs.size(); ++i) {
@@ -153,25 +161,6 @@ void FileTypeCatalogue::ListVerbs(RegKey shellKey, const std::wstring& typeKey, 
                                              std::move(explained.text), isDefault,
                                              explained.missingProgram.has_value()});
     }
-}
-
-VerbFacts FileTypeCatalogue::ReadVerb(const std::wstring& verbPath, const std::wstring& verbName) {
-    VerbFacts verb;
-    verb.name = verbName;
-    if (const auto key = reader_.Open(verbPath)) {
-        verb.action = reader_.ReadValueText(key.get(), nullptr);
-        verb.muiVerb = reader_.ReadValueText(key.get(), L"MUIVerb");
-        verb.legacyDisable = reader_.HasValue(key.get(), L"LegacyDisable");
-        verb.programmaticAccessOnly = reader_.HasValue(key.get(), L"ProgrammaticAccessOnly");
-        verb.extended = reader_.HasValue(key.get(), L"Extended");
-    }
-    if (const auto key = reader_.Open(verbPath + L"\\command")) {
-        verb.command = reader_.ReadValueText(key.get(), nullptr);
-        if (reader_.HasValue(key.get(), L"DelegateExecute")) {
-            verb.delegateExecute = reader_.ReadValueText(key.get(), L"DelegateExecute");
-        }
-    }
-    return verb;
 }
 
 std::wstring FileTypeCatalogue::ReadTypeKey(const std::wstring& extKey, std::wstring* keyValue,

@@ -9,7 +9,9 @@
 #include <optional>
 #include <string>
 
+#include "catalogue/file_type_rows.h"
 #include "catalogue/icon_stores.h"
+#include "catalogue/opener_rules.h"
 #include "catalogue/scan_steps.h"
 #include "catalogue/verb_rules.h"
 #include "catalogue/views.h"
@@ -30,6 +32,7 @@ struct CatalogueServices {
     ProcessLauncher& launcher;
     FileSystem& files;
     ShellLookups& lookups;
+    AssociationLookups& associations;
     ScanStepTimer* stepTimer = nullptr;  // only in the start-up benchmark's row-timing build
 };
 
@@ -46,12 +49,15 @@ public:
     void Scan();
     // A row became the current one (click or keyboard).
     void SelectRow(const std::wstring& extension, const std::wstring& typeName);
+    void SelectRow(std::size_t row) { SelectRow(rows_.Extension(row), rows_.TypeName(row)); }
     // The popup menu's file-type commands: index 2 exports, any other index shows the properties.
     void RunCommand(int index);
     void ShowTypeProperties();
     void ExportTypeKeys();
 
     const IconStores& Icons() const { return icons_; }
+    // The rows the scan found, which the main list shows.
+    FileTypeRows& Rows() { return rows_; }
     RegistryReader& Reader() { return reader_; }
 
     // Shared working state.
@@ -68,7 +74,6 @@ public:
 private:
     void AddFileType();
     void ListVerbs(RegKey shellKey, const std::wstring& typeKey, const std::wstring& shellDefault);
-    VerbFacts ReadVerb(const std::wstring& verbPath, const std::wstring& verbName);
     // The type key that the extension key's default value names; the extension key itself when
     // it names none or cannot be opened. `keyValue` and `contentType`, when asked for, receive
     // what the extension key holds ("" when it cannot be opened).
@@ -78,6 +83,8 @@ private:
     CatalogueServices services_;
     RegistryReader reader_;
     IconStores icons_;
+    OpenerRules openers_;
+    FileTypeRows rows_;
     bool scanned_ = false;
     // The latest export, kept beyond its result window: a newer one must wait for its runs.
     std::shared_ptr<ExportJob> lastExport_;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/services.h"
+#include "registry/registry_reader.h"
 
 namespace ft {
 
@@ -32,10 +33,12 @@ std::optional<std::size_t> DefaultVerbIndex(std::wstring_view shellDefault, cons
 // A menu text without its "&" markers ("&&" stands for one "&").
 std::wstring WithoutMenuMarkers(std::wstring_view text);
 
-// The program a command line starts when it cannot be found, as the user should read it;
-// nothing when it can be found or the line names no program of its own ("%1", an empty line) or
-// one that is not looked for (a network path, a relative path).
-std::optional<std::wstring> MissingProgram(const std::wstring& expandedCommand, ShellLookups& lookups, FileSystem& files);
+// The verb as the shell's menu shows it: its MUIVerb, else its key's default value, else its
+// name, an indirect string resolved, without "&" markers.
+std::wstring VerbDisplayText(const VerbFacts& verb, ShellLookups& lookups);
+
+// The verb key at `verbPath` ("txtfile\shell\open") and its command key.
+VerbFacts ReadVerb(RegistryReader& reader, const std::wstring& verbPath, const std::wstring& verbName);
 
 struct VerbExplanation {
     std::wstring text;  // lines for the row's tooltip

@@ -1,6 +1,7 @@
 #pragma once
 // What the catalogue asks of the shell and of the windows. The Win32 layer implements these;
 // the unit tests implement them with recording fakes.
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,10 +37,32 @@ struct FileTypeRow {
     std::optional<int> iconSlot;
 };
 
+// How a row stands out.
+struct RowLook {
+    bool bold = false;
+    bool dimmed = false;  // in the disabled text colour
+};
+
+// The rows a list shows, kept by their owner: the list holds only their order and asks for what
+// it shows, when it shows it.
+class RowSource {
+public:
+    virtual ~RowSource() = default;
+    virtual std::size_t RowCount() const = 0;
+    // The text of column 0 or 1.
+    virtual const std::wstring& Text(std::size_t row, int column) const = 0;
+    virtual std::optional<int> Picture(std::size_t row) const = 0;
+    // May work out what the row needs the first time it is asked.
+    virtual RowLook Look(std::size_t row) = 0;
+    // What the row's tooltip over `column` says besides a cut text; empty for nothing.
+    virtual std::wstring Notes(std::size_t row, int column) = 0;
+};
+
 class FileListView {
 public:
     virtual ~FileListView() = default;
-    virtual void AddRow(const FileTypeRow& row) = 0;
+    // The catalogue's rows, which the list shows, grew by `row`.
+    virtual void RowAdded(const FileTypeRow& row) = 0;
     // The scan has added every row: they are sorted once now, in the list's current order, rather
     // than one insert at a time.
     virtual void SortRows() = 0;
@@ -83,6 +106,9 @@ public:
     enum class Box { Text1, Text2, Text3, Text4, Text5, Text6 };
     virtual ~PropertiesView() = default;
     virtual void SetText(Box box, const std::wstring& text) = 0;
+    // What the tooltip of Text2, the extension key's default value, says of the type that opens
+    // files when that is another one; empty for nothing.
+    virtual void SetTypeKeyNote(const std::wstring& note) = 0;
     virtual int VerbListWidth() = 0;
     virtual void SetVerbColumnWidths(int action, int command) = 0;
     virtual void ClearVerbs() = 0;

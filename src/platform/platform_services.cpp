@@ -81,6 +81,12 @@ bool Win32FileSystem::FileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool Win32FileSystem::IsLocalFixedDrive(const std::wstring& root) {
+    // A mapped network drive that is gone can keep a file check waiting, and a removable drive
+    // without media can ask for a disk: only fixed drives are looked at.
+    return GetDriveTypeW(root.c_str()) == DRIVE_FIXED;
+}
+
 std::wstring Win32ShellLookups::ExpandEnvironment(const std::wstring& text) {
     // The system expands at most 32K characters; a longer text is shown as it is stored.
     if (text.find(L'%') == std::wstring::npos || text.size() >= 32 * 1024) return text;
@@ -106,19 +112,27 @@ std::optional<std::wstring> Win32ShellLookups::AppPath(const std::wstring& name)
     const std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + name;
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
         // Stored as it is: the rules expand it.
-        constexpr DWORD kText = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
-        DWORD bytes = 0;
-        if (RegGetValueW(root, key.c_str(), nullptr, kText, nullptr, nullptr, &bytes) != ERROR_SUCCESS) continue;
-        std::wstring path(bytes / sizeof(wchar_t) + 1, L'\0');
-        bytes = static_cast<DWORD>(path.size() * sizeof(wchar_t));
-        if (RegGetValueW(root, key.c_str(), nullptr, kText, nullptr, path.data(), &bytes) != ERROR_SUCCESS) continue;
-        path.resize(wcsnlen(path.c_str(), path.size()));
-        return path;
+        if (auto path = ReadTextValue(root, key, nullptr)) return path;
     }
     return std::nullopt;
 }
 
-bool Win32ShellLookups::OnSearchPath(const std::wstring& name) {
+std::optional<std::wstring> ReadTextValue(HKEY root, const std::wstring& keyPath, const wchar_t* valueName) {
+    constexpr DWORD kText = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+    DWORD bytes = 0;
+    if (RegGetValueW(root, keyPath.c_str(), valueName, kText, nullptr, nullptr, &bytes) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (RegGetValueW(root, keyPath.c_str(), valueName, kText, nullptr, text.data(), &bytes) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    text.resize(wcsnlen(text.c_str(), text.size()));
+    return text;
+}
+
+std::optional<std::wstring> Win32ShellLookups::FindOnSearchPath(const std::wstring& name) {
     // Where the shell looks for a bare name besides App Paths: the Windows folder, the system
     // folder and PATH. Not the working directory: the shell's is not this program's.
     wchar_t folder[MAX_PATH] = {};
@@ -130,7 +144,13 @@ bool Win32ShellLookups::OnSearchPath(const std::wstring& name) {
         const DWORD written = GetEnvironmentVariableW(L"PATH", path.data(), n);
         if (written > 0 && written < n) folders.append(L";").append(path.c_str(), written);
     }
-    return SearchPathW(folders.c_str(), name.c_str(), L".exe", 0, nullptr, nullptr) > 0;
+    DWORD needed = SearchPathW(folders.c_str(), name.c_str(), L".exe", 0, nullptr, nullptr);
+    if (needed == 0) return std::nullopt;
+    std::wstring found(needed, L'\0');
+    needed = SearchPathW(folders.c_str(), name.c_str(), L".exe", needed, found.data(), nullptr);
+    if (needed == 0 || needed >= found.size()) return std::nullopt;
+    found.resize(needed);
+    return found;
 }
 
 SystemError SystemErrorOf(unsigned long code) {

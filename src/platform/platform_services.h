@@ -22,6 +22,7 @@ class Win32FileSystem : public FileSystem {
 public:
     std::optional<SystemError> Remove(const std::wstring& path) override;
     bool FileExists(const std::wstring& path) override;
+    bool IsLocalFixedDrive(const std::wstring& root) override;
 };
 
 // A process that CreateProcessW started, or the error it gave (GetLastError's code).
@@ -41,8 +42,12 @@ public:
     std::wstring ExpandEnvironment(const std::wstring& text) override;
     std::optional<std::wstring> IndirectString(const std::wstring& reference) override;
     std::optional<std::wstring> AppPath(const std::wstring& name) override;
-    bool OnSearchPath(const std::wstring& name) override;
+    std::optional<std::wstring> FindOnSearchPath(const std::wstring& name) override;
 };
+
+// A text value under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE, as stored (unexpanded); nothing
+// when it is not there or not text.
+std::optional<std::wstring> ReadTextValue(HKEY root, const std::wstring& keyPath, const wchar_t* valueName);
 
 // The system's own words for an error code, in the user's language.
 SystemError SystemErrorOf(unsigned long code);

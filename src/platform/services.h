@@ -51,6 +51,9 @@ public:
     virtual std::optional<SystemError> Remove(const std::wstring& path) = 0;
     // True when a file (not a folder) is at the path.
     virtual bool FileExists(const std::wstring& path) = 0;
+    // Whether a drive root ("C:\") is a fixed drive of this machine, where a file check answers
+    // at once: false for network, removable and optical drives and for a letter with no drive.
+    virtual bool IsLocalFixedDrive(const std::wstring& root) = 0;
 };
 
 // What the explanation of a verb looks up besides files: environment references, indirect
@@ -64,8 +67,24 @@ public:
     virtual std::optional<std::wstring> IndirectString(const std::wstring& reference) = 0;
     // The full path registered under App Paths for a program name ("app.exe"), as stored.
     virtual std::optional<std::wstring> AppPath(const std::wstring& name) = 0;
-    // Whether a bare program name is in the Windows folder, the system folder or on PATH.
-    virtual bool OnSearchPath(const std::wstring& name) = 0;
+    // The full path of a bare program name found in the system folder, the Windows folder or on
+    // PATH; nothing when it is in none of them.
+    virtual std::optional<std::wstring> FindOnSearchPath(const std::wstring& name) = 0;
+};
+
+// Which program opens an extension as the shell sees it beyond HKEY_CLASSES_ROOT: the system's
+// own answer, the user's choice, and what a program file says of itself. Only read.
+class AssociationLookups {
+public:
+    virtual ~AssociationLookups() = default;
+    // The type (ProgID) the system opens files of the extension (".txt") with; nothing when it
+    // gives no answer.
+    virtual std::optional<std::wstring> CurrentDefault(const std::wstring& extension) = 0;
+    // The type the user chose for the extension ("Open with", "Always"); nothing when none.
+    virtual std::optional<std::wstring> UserChoice(const std::wstring& extension) = 0;
+    // The description in the program file's version resource, in the user's language where the
+    // file has it; nothing without one.
+    virtual std::optional<std::wstring> FileDescription(const std::wstring& path) = 0;
 };
 
 }  // namespace ft

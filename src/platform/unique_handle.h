@@ -111,6 +111,12 @@ struct ReleaseComReference {
 template <typename Interface>
 using UniqueCom = Unique<Interface*, ReleaseComReference>;
 
+// A text that a COM method allocated for its caller.
+struct FreeCoTaskMemory {
+    void operator()(wchar_t* text) const { CoTaskMemFree(text); }
+};
+using UniqueCoTaskText = Unique<wchar_t*, FreeCoTaskMemory>;
+
 // The clipboard, opened for this window until release.
 struct CloseOpenClipboard {
     void operator()(bool) const { CloseClipboard(); }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/program_lookup.h"
 #include "fakes.h"
 
 namespace ft {
@@ -378,6 +379,37 @@ TEST(CatalogueProperties, VerbRowsTellTheDefaultVerbAndWhetherTheirProgramCanBeF
     ExpectEveryKeyClosed(rig.registry);
     EXPECT_EQ(DefaultVerbIndex(L"Play", {L"print", L"Open"}), 1u);  // no listed verb exists: open,
     EXPECT_EQ(DefaultVerbIndex(L"", {L"print", L"edit"}), 0u);       // else the first verb
+}
+
+// An unquoted path is tried at each of its blanks, as the system starts it; a drive that is not
+// a fixed local one is never looked at, and what is not looked at is never called missing.
+TEST(CatalogueProperties, AProgramIsLookedForAtEveryBlankAndOnlyOnFixedDrives) {
+    using Outcome = ProgramLookup::Outcome;
+    fakes::EventLog log;
+    fakes::FakeFiles files{log};
+    fakes::FakeLookups lookups;
+    const std::wstring viewer = L"C:\\Program Files (x86)\\Acme Corp\\Acme Image Viewer Pro 2 SE\\viewer.exe";
+    files.existing = {viewer, L"C:\\Tools\\run.exe"};
+    files.otherDrives = {L"E:\\", L"N:\\"};
+    lookups.appPaths[L"netapp.exe"] = L"N:\\Apps\\netapp.exe";
+    std::wstring manyBlanks = L"C:\\Tools\\run";
+    for (int i = 0; i < 80; ++i) manyBlanks += L" arg";
+    const auto find = [&](const std::wstring& line) {
+        const ProgramLookup found = FindProgram(line, lookups, files);
+        return std::pair(found.outcome, found.path);
+    };
+    EXPECT_EQ(find(viewer + L" %1"), std::pair(Outcome::Found, viewer));
+    EXPECT_EQ(find(L"C:\\Tools\\run /x"), std::pair(Outcome::Found, std::wstring(L"C:\\Tools\\run.exe")));
+    EXPECT_EQ(find(L"C:\\Program Files\\Gone App\\gone.exe %1"),
+              std::pair(Outcome::Missing, std::wstring(L"C:\\Program Files\\Gone App\\gone.exe")));
+    EXPECT_EQ(find(L"E:\\Portable Tools\\tool.exe %1"),
+              std::pair(Outcome::NotJudged, std::wstring(L"E:\\Portable Tools\\tool.exe")));
+    EXPECT_EQ(find(L"netapp %1"), std::pair(Outcome::NotJudged, std::wstring(L"N:\\Apps\\netapp.exe")));
+    EXPECT_EQ(find(L"\\\\server\\share\\app.exe %1").first, Outcome::NotJudged);
+    // More blanks than are tried: not known, though nothing was found.
+    EXPECT_EQ(find(L"C:\\Missing Tools\\run" + manyBlanks.substr(12)).first, Outcome::NotJudged);
+    EXPECT_EQ(find(manyBlanks).first, Outcome::Found);  // found at its first blank
+    for (const std::wstring& path : files.checked) EXPECT_TRUE(path.starts_with(L"C:")) << "looked at " << path;
 }
 
 }  // namespace

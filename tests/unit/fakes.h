@@ -98,7 +98,7 @@ struct FakeMainView : MainView {
 
 struct FakeFileList : FileListView {
     explicit FakeFileList(EventLog& log) : log(log) {}
-    void AddRow(const FileTypeRow& row) override {
+    void RowAdded(const FileTypeRow& row) override {
         rows.push_back(row);
         log.Add(L"list.add " + row.extension + L"|" + row.typeName + L"|" + SlotText(row.iconSlot));
     }
@@ -129,6 +129,7 @@ struct FakeProperties : PropertiesView {
         texts[n] = text;
         log.Add(L"props.text" + std::to_wstring(n) + L" " + text);
     }
+    void SetTypeKeyNote(const std::wstring& text) override { typeKeyNote = text; }
     int VerbListWidth() override { return listWidth; }
     void SetVerbColumnWidths(int action, int command) override {
         log.Add(L"props.widths " + std::to_wstring(action) + L" " + std::to_wstring(command));
@@ -152,6 +153,7 @@ struct FakeProperties : PropertiesView {
     EventLog& log;
     int listWidth = 400;
     std::map<int, std::wstring> texts;  // Text1..Text6
+    std::wstring typeKeyNote;
     std::vector<Verb> verbs;
     std::vector<VerbRow> rows;
     std::optional<int> icons;
@@ -229,9 +231,15 @@ struct FakeFiles : FileSystem {
         existing.erase(path);
         return std::nullopt;
     }
-    bool FileExists(const std::wstring& path) override { return existing.count(path) != 0; }
+    bool FileExists(const std::wstring& path) override {
+        checked.push_back(path);
+        return existing.count(path) != 0;
+    }
+    bool IsLocalFixedDrive(const std::wstring& root) override { return !otherDrives.contains(root); }
     EventLog& log;
     std::set<std::wstring> existing;
+    std::set<std::wstring> otherDrives;  // roots ("D:\\") of network, removable and optical drives
+    std::vector<std::wstring> checked;   // every path looked for
     std::map<std::wstring, SystemError> undeletable;
 };
 
@@ -245,11 +253,23 @@ struct FakeLookups : ShellLookups {
     }
     std::optional<std::wstring> IndirectString(const std::wstring& at) override { return Find(indirect, at); }
     std::optional<std::wstring> AppPath(const std::wstring& name) override { return Find(appPaths, name); }
-    bool OnSearchPath(const std::wstring&) override { return false; }
+    std::optional<std::wstring> FindOnSearchPath(const std::wstring& name) override { return Find(searchPath, name); }
     static std::optional<std::wstring> Find(const std::map<std::wstring, std::wstring>& map, const std::wstring& key) {
         return map.contains(key) ? std::optional(map.at(key)) : std::nullopt;
     }
-    std::map<std::wstring, std::wstring> variables, indirect, appPaths;
+    std::map<std::wstring, std::wstring> variables, indirect, appPaths, searchPath;
+};
+
+// The system's answers and the user's choices by extension, and the programs' descriptions.
+struct FakeAssociations : AssociationLookups {
+    std::optional<std::wstring> CurrentDefault(const std::wstring& ext) override { return FakeLookups::Find(system, ext); }
+    std::optional<std::wstring> UserChoice(const std::wstring& ext) override { return FakeLookups::Find(choices, ext); }
+    std::optional<std::wstring> FileDescription(const std::wstring& path) override {
+        described.push_back(path);
+        return FakeLookups::Find(descriptions, path);
+    }
+    std::map<std::wstring, std::wstring> system, choices, descriptions;
+    std::vector<std::wstring> described;  // every file asked for its description
 };
 
 // Splits a command line as CommandLineToArgvW does: blanks separate arguments outside quotes;
@@ -363,8 +383,9 @@ struct CatalogueRig {
     FakeLauncher launcher{log};
     FakeFiles files{log};
     FakeLookups lookups;
+    FakeAssociations associations;
     FileTypeCatalogue catalogue{CatalogueServices{changing, shell, capture, main, list, progress, properties, exportView,
-                                                  launcher, files, lookups}};
+                                                  launcher, files, lookups, associations}};
 };
 
 // Loads registry-editor text (UTF-8 here, for readable tests) into `registry`.

@@ -6,6 +6,7 @@
 #include <objbase.h>
 
 #include "icons/shell_icons.h"
+#include "platform/association_lookups.h"
 #include "platform/platform_services.h"
 #include "platform/unique_handle.h"
 #include "registry/win32_registry.h"
@@ -17,6 +18,9 @@
 #endif
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    // A drive without media answers a file check with an error, not with the system's "no disk"
+    // message box, which would hold the window until someone answered it.
+    SetErrorMode(SEM_FAILCRITICALERRORS);
     // The shell's file information and its hand-off of the web page expect COM on this thread.
     const ft::UniqueComInit com = ft::InitializeCom(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES |
@@ -30,6 +34,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         ft::Win32ProcessLauncher launcher;
         ft::Win32FileSystem files;
         ft::Win32ShellLookups lookups;
+        ft::Win32AssociationLookups associations;
 #ifdef FT_ROW_TIMING
         ft::bench::RowTimer rowTimer;
         ft::ScanStepTimer* const stepTimer = &rowTimer;
@@ -37,7 +42,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
 #else
         ft::ScanStepTimer* const stepTimer = nullptr;
 #endif
-        ft::ui::MainWindow main({registry, shellIcons, launcher, files, lookups, stepTimer}, showCommand);
+        ft::ui::MainWindow main({registry, shellIcons, launcher, files, lookups, associations, stepTimer}, showCommand);
         if (main.Create()) {
             main.Load();
             MSG msg;

@@ -43,6 +43,10 @@ void CellTips::OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam,
     if (message == WM_MOUSEMOVE) {
         LVHITTESTINFO hit{};
         hit.pt = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        // A move that the system makes up where the pointer rests (a window came or went) is
+        // no reason to show a tip again.
+        if (quietAt_ && quietAt_->x == hit.pt.x && quietAt_->y == hit.pt.y) return;
+        quietAt_.reset();
         const int row = ListView_SubItemHitTest(list_, &hit);
         const int column = row >= 0 ? hit.iSubItem : -1;
         if (row != row_ || column != column_) {
@@ -60,20 +64,32 @@ void CellTips::OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam,
 }
 
 void CellTips::ShowFor(int row, int column, const Tip& tip) {
-    if (tip.text.empty()) return;
     const RECT cell = CellLabelRect(list_, row, column);
-    const int needed = ListView_GetStringWidth(list_, tip.text.c_str()) + Scaled(kTextPadding, list_);
-    if (!tip.always && needed <= cell.right - cell.left) return;
+    std::wstring whole;
+    if (!tip.text.empty()) {
+        const int needed = ListView_GetStringWidth(list_, tip.text.c_str()) + Scaled(kTextPadding, list_);
+        if (needed > cell.right - cell.left) whole = tip.text;
+    }
+    if (!tip.notes.empty()) whole += (whole.empty() ? L"" : L"\r\n") + tip.notes;
+    if (whole.empty()) return;
     POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
     ClientToScreen(list_, &at);
-    const std::wstring text = FitTipToMonitor(tips_, at, tip.text);
+    const std::wstring text = FitTipToMonitor(tips_, at, whole);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.hwnd = list_;
     tool.uId = ++toolId_;
     tool.rect = cell;
+    // The first cell's tip shows over its picture too.
+    if (RECT bounds{}; column == 0 && ListView_GetItemRect(list_, row, &bounds, LVIR_BOUNDS)) tool.rect.left = bounds.left;
     tool.lpszText = const_cast<wchar_t*>(text.c_str());  // the tooltip keeps its own copy
     SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void CellTips::Quiet() {
+    Forget();
+    POINT at{};
+    if (GetCursorPos(&at) && ScreenToClient(list_, &at)) quietAt_ = at;
 }
 
 void CellTips::Forget() {

@@ -4,75 +4,14 @@
 #include <uxtheme.h>
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
+
+#include "ui/common/clipboard.h"
 
 namespace ft::ui {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
-constexpr DWORD kNaturalOrder = NORM_IGNORECASE | SORT_DIGITSASNUMBERS;
-
-int CompareInLocale(std::wstring_view x, std::wstring_view y, DWORD flags) {
-    const int result = CompareStringEx(LOCALE_NAME_USER_DEFAULT, flags, x.data(), static_cast<int>(x.size()),
-                                       y.data(), static_cast<int>(y.size()), nullptr, nullptr, 0);
-    return result == 0 ? 0 : result - CSTR_EQUAL;
-}
-
-int CompareIgnoringCase(std::wstring_view x, std::wstring_view y, void*) {
-    return CompareInLocale(x, y, NORM_IGNORECASE);
-}
-
-// Windows 7 and later compare digits as numbers themselves; elsewhere the flag is refused.
-bool LocaleComparesDigitsAsNumbers() {
-    return CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE | SORT_DIGITSASNUMBERS, L"2", 1, L"10", 2,
-                           nullptr, nullptr, 0) != 0;
-}
-
-// As Explorer orders names: case-insensitively, numbers by value, in the user's locale.
-int CompareNaturally(const std::wstring& x, const std::wstring& y) {
-    static const bool digitsAsNumbers = LocaleComparesDigitsAsNumbers();
-    if (digitsAsNumbers) return CompareInLocale(x, y, kNaturalOrder);
-    return CompareNatural(x, y, &CompareIgnoringCase, nullptr);
-}
-
-// Appends the text's sort key in the natural order to `keys`: keys compare byte by byte as the
-// texts compare, so that a sort of many rows makes one key per row instead of comparing texts
-// at every step. False, with `keys` as it was, when the locale cannot make it.
-bool AppendNaturalSortKey(const std::wstring& text, std::string& keys) {
-    // A length of 0 is refused; an empty text is given as the empty NUL-ended string, whose key
-    // goes before every other. One refused key would make the whole column compare texts.
-    const int length = text.empty() ? -1 : static_cast<int>(text.size());
-    const auto map = [&text, length](char* into, int bytes) {
-        // A sort key is bytes, though the function's buffer is typed as wide characters.
-        return LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_SORTKEY | kNaturalOrder, text.c_str(), length,
-                             reinterpret_cast<wchar_t*>(into), bytes, nullptr, nullptr, 0);
-    };
-    const std::size_t start = keys.size();
-    // One call where room for a usual key is enough; only a longer key asks for its size first.
-    int room = static_cast<int>(std::min<std::size_t>(text.size() * 6 + 32, 1u << 20));
-    keys.resize(start + static_cast<std::size_t>(room));
-    int made = map(keys.data() + start, room);
-    if (made == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-        room = map(nullptr, 0);
-        if (room > 0) {
-            keys.resize(start + static_cast<std::size_t>(room));
-            made = map(keys.data() + start, room);
-        }
-    }
-    keys.resize(start + static_cast<std::size_t>(std::max(made, 0)));
-    return made > 0;
-}
-
-// Keys are used only where they order numbers by value, and an empty text first, as the
-// comparison does.
-bool SortKeysOrderAsTheComparison() {
-    std::string empty;
-    std::string two;
-    std::string ten;
-    return AppendNaturalSortKey(L"", empty) && AppendNaturalSortKey(L"x2", two) &&
-           AppendNaturalSortKey(L"X10", ten) && empty < two && two < ten;
-}
 
 // Copies as much of `text` as the control's buffer holds.
 void CopyBounded(const std::wstring& text, wchar_t* buffer, int capacity) {
@@ -80,21 +19,6 @@ void CopyBounded(const std::wstring& text, wchar_t* buffer, int capacity) {
     const std::size_t count = std::min(text.size(), static_cast<std::size_t>(capacity) - 1);
     std::copy_n(text.data(), count, buffer);
     buffer[count] = L'\0';
-}
-
-void CopyToClipboard(HWND owner, const std::wstring& text) {
-    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
-    if (!memory) return;
-    void* target = GlobalLock(memory.get());
-    if (!target) return;
-    std::memcpy(target, text.c_str(), bytes);
-    GlobalUnlock(memory.get());
-    const UniqueClipboard clipboard = OpenClipboardFor(owner);
-    if (!clipboard) return;
-    EmptyClipboard();
-    // Once set, the clipboard owns the memory; until then it is ours to free.
-    if (SetClipboardData(CF_UNICODETEXT, memory.get())) memory.release();
 }
 
 bool IsRelayedMouseMessage(UINT message) {
@@ -114,7 +38,8 @@ bool IsRelayedMouseMessage(UINT message) {
 
 }  // namespace
 
-void ReportList::Create(HWND parent, int id, DWORD extraStyle, std::span<const Column> columns) {
+void ReportList::Create(HWND parent, int id, DWORD extraStyle, std::span<const Column> columns, RowSource& rows) {
+    rows_ = &rows;
     list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
                                 LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS | LVS_SINGLESEL | extraStyle,
@@ -134,7 +59,7 @@ void ReportList::Create(HWND parent, int id, DWORD extraStyle, std::span<const C
         columnKeys_.push_back(column.key);
     }
     tips_.Attach(list_);
-    Clear();
+    RowsReplaced();
     Subclass(true);
 }
 
@@ -152,7 +77,6 @@ void ReportList::SetFilling(bool filling) {
     filling_ = filling;
     if (!filling) {
         // What the scan grew in steps is kept at its size from now on.
-        rows_.shrink_to_fit();
         shown_.shrink_to_fit();
         ShowRowCount();
     }
@@ -190,59 +114,31 @@ int ReportList::ClientWidth() const {
 
 void ReportList::SetSmallPictures(HIMAGELIST pictures) { ListView_SetImageList(list_, pictures, LVSIL_SMALL); }
 
-void ReportList::AddRow(const std::wstring& text, const std::wstring& subText, std::optional<int> picture) {
-    AddRow(text, subText, picture, RowLook{});
-}
-
-void ReportList::AddRow(const std::wstring& text, const std::wstring& subText, std::optional<int> picture,
-                        RowLook look) {
-    const auto position = static_cast<std::uint32_t>(rows_.size());
-    rows_.push_back(Row{text, subText, picture.value_or(I_IMAGENONE)});
-    shown_.push_back(position);
-    if (look.bold || look.dimmed || !look.tip.empty()) {
-        anyLook_ = anyLook_ || look.bold || look.dimmed;
-        looks_.emplace(position, std::move(look));
-    }
+void ReportList::RowsAdded() {
+    for (auto row = static_cast<std::uint32_t>(shown_.size()); row < rows_->RowCount(); ++row) shown_.push_back(row);
     if (sort_.sorted) Resort();
     ShowRowCount();
 }
 
-void ReportList::Clear() {
+void ReportList::RowsReplaced() {
     tips_.Forget();
-    rows_.clear();
     shown_.clear();
-    looks_.clear();
     for (SortKeys& keys : sortKeys_) keys = SortKeys{};
-    anyLook_ = false;
-    ShowRowCount();
+    RowsAdded();
 }
 
-std::optional<std::uint32_t> ReportList::RowIndexAt(int position) const {
+std::optional<std::size_t> ReportList::RowAt(int position) const {
     if (position < 0 || static_cast<std::size_t>(position) >= shown_.size()) return std::nullopt;
     return shown_[static_cast<std::size_t>(position)];
 }
 
-const ReportList::Row* ReportList::RowShownAt(int position) const {
-    const auto index = RowIndexAt(position);
-    return index ? &rows_[*index] : nullptr;
-}
-
-const ReportList::RowLook* ReportList::LookAt(int position) const {
-    const auto index = RowIndexAt(position);
-    if (!index) return nullptr;
-    const auto found = looks_.find(*index);
-    return found == looks_.end() ? nullptr : &found->second;
-}
-
 void ReportList::FillDisplayInfo(LVITEMW& item) const {
-    const Row* row = RowShownAt(item.iItem);
+    const auto row = RowAt(item.iItem);
     if (!row) return;
-    if (item.mask & LVIF_TEXT) {
-        static const std::wstring none;
-        CopyBounded(item.iSubItem == 0 ? row->text : (item.iSubItem == 1 ? row->subText : none), item.pszText,
-                    item.cchTextMax);
+    if ((item.mask & LVIF_TEXT) && (item.iSubItem == 0 || item.iSubItem == 1)) {
+        CopyBounded(rows_->Text(*row, item.iSubItem), item.pszText, item.cchTextMax);
     }
-    if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) item.iImage = row->picture;
+    if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) item.iImage = rows_->Picture(*row).value_or(I_IMAGENONE);
 }
 
 int ReportList::FindRow(const LVFINDINFOW& find, int start) const {
@@ -256,7 +152,7 @@ int ReportList::FindRow(const LVFINDINFOW& find, int start) const {
     const int last = (find.flags & LVFI_WRAP) ? first + count : count;
     for (int i = first; i < last; ++i) {
         const int position = i % count;
-        std::wstring_view text = RowShownAt(position)->text;
+        std::wstring_view text = rows_->Text(shown_[static_cast<std::size_t>(position)], 0);
         if (partial && text.size() > wanted.size()) text = text.substr(0, wanted.size());
         if (CompareStringOrdinal(text.data(), static_cast<int>(text.size()), wanted.data(),
                                  static_cast<int>(wanted.size()), TRUE) == CSTR_EQUAL) {
@@ -276,36 +172,13 @@ std::optional<LRESULT> ReportList::OnNotify(NMHDR& header) {
         return FindRow(find.lvfi, find.iStart);
     }
     case NM_CUSTOMDRAW:
-        return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+        return painter_.OnCustomDraw(list_, reinterpret_cast<NMLVCUSTOMDRAW&>(header), [this](int position) {
+            const auto row = RowAt(position);
+            return row ? rows_->Look(*row) : RowLook{};
+        });
     default:
         return std::nullopt;
     }
-}
-
-LRESULT ReportList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
-    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return anyLook_ ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
-    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
-    const RowLook* found = LookAt(static_cast<int>(draw.nmcd.dwItemSpec));
-    if (!found) return CDRF_DODEFAULT;
-    const RowLook& look = *found;
-    if (look.dimmed) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
-    if (!look.bold) return CDRF_DODEFAULT;
-    // Made again whenever the list's font changes (a new DPI).
-    const auto font = reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0));
-    if (font != boldOf_ || !boldFont_) {
-        LOGFONTW bold{};
-        if (!font || !GetObjectW(font, sizeof bold, &bold)) GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof bold, &bold);
-        bold.lfWeight = FW_BOLD;
-        boldFont_.reset(CreateFontIndirectW(&bold));
-        boldOf_ = font;
-    }
-    if (boldFont_) SelectObject(draw.nmcd.hdc, boldFont_.get());
-    return CDRF_NEWFONT;
-}
-
-std::string_view ReportList::SortKeys::Of(std::size_t row) const {
-    const std::uint32_t begin = row == 0 ? 0 : ends[row - 1];
-    return std::string_view(bytes).substr(begin, ends[row] - begin);
 }
 
 bool ReportList::ComesBefore(std::uint32_t a, std::uint32_t b) const {
@@ -316,9 +189,8 @@ bool ReportList::ComesBefore(std::uint32_t a, std::uint32_t b) const {
         const int bytes = sortKeys_[column].Of(a).compare(sortKeys_[column].Of(b));
         order = (bytes > 0) - (bytes < 0);
     } else {
-        const Row& left = rows_[a];
-        const Row& right = rows_[b];
-        order = CompareNaturally(column == 0 ? left.text : left.subText, column == 0 ? right.text : right.subText);
+        const int textColumn = static_cast<int>(column);
+        order = CompareNaturally(rows_->Text(a, textColumn), rows_->Text(b, textColumn));
     }
     if (sort_.order == SortOrder::Descending) order = -order;
     // Ties keep the order in which the rows were added.
@@ -339,8 +211,8 @@ void ReportList::SortNow() {
 void ReportList::Resort() {
     tips_.Forget();
     // The control keeps the selection and focus by position; they stay with their rows.
-    const auto selected = RowIndexAt(SelectedRow());
-    const auto focused = RowIndexAt(ListView_GetNextItem(list_, -1, LVNI_FOCUSED));
+    const auto selected = RowAt(SelectedRow());
+    const auto focused = RowAt(ListView_GetNextItem(list_, -1, LVNI_FOCUSED));
     byKeys_ = PrepareSortKeys();
     std::sort(shown_.begin(), shown_.end(), [this](std::uint32_t a, std::uint32_t b) { return ComesBefore(a, b); });
     if (selected || focused) ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
@@ -350,7 +222,7 @@ void ReportList::Resort() {
     ShowSortArrow();
 }
 
-void ReportList::Restore(std::optional<std::uint32_t> row, UINT state) {
+void ReportList::Restore(std::optional<std::size_t> row, UINT state) {
     if (!row) return;
     const auto at = std::find(shown_.begin(), shown_.end(), *row);
     const int position = static_cast<int>(at - shown_.begin());
@@ -359,18 +231,12 @@ void ReportList::Restore(std::optional<std::uint32_t> row, UINT state) {
 }
 
 bool ReportList::PrepareSortKeys() {
-    static const bool usable = SortKeysOrderAsTheComparison();
-    if (!usable) return false;
-    const std::size_t column = sort_.key == 0 ? 0 : 1;
-    SortKeys& keys = sortKeys_[column];
+    if (!SortKeysUsable()) return false;
+    const int column = sort_.key == 0 ? 0 : 1;
+    SortKeys& keys = sortKeys_[static_cast<std::size_t>(column)];
     // Rows added since the last sort by this column get theirs now.
-    for (std::size_t row = keys.ends.size(); row < rows_.size(); ++row) {
-        const std::wstring& text = column == 0 ? rows_[row].text : rows_[row].subText;
-        if (!AppendNaturalSortKey(text, keys.bytes) || keys.bytes.size() > UINT32_MAX) {
-            keys = SortKeys{};
-            return false;
-        }
-        keys.ends.push_back(static_cast<std::uint32_t>(keys.bytes.size()));
+    for (std::size_t row = keys.ends.size(); row < shown_.size(); ++row) {
+        if (!keys.Append(rows_->Text(row, column))) return false;
     }
     return true;
 }
@@ -387,31 +253,25 @@ void ReportList::ShowSortArrow() {
     }
 }
 
-std::wstring ReportList::Text(int row, int column) const {
-    const Row* data = RowShownAt(row);
-    if (!data) return std::wstring();
-    return column == 0 ? data->text : (column == 1 ? data->subText : std::wstring());
-}
-
 int ReportList::SelectedRow() const { return ListView_GetNextItem(list_, -1, LVNI_SELECTED); }
 
 void ReportList::CopySelectedRow() const {
-    const int row = SelectedRow();
-    if (row >= 0) CopyToClipboard(list_, Text(row, 0) + L'\t' + Text(row, 1));
+    if (const auto row = RowAt(SelectedRow())) CopyToClipboard(list_, rows_->Text(*row, 0) + L'\t' + rows_->Text(*row, 1));
 }
 
 std::optional<LRESULT> ReportList::OnListMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (IsRelayedMouseMessage(message)) {
-        tips_.OnMouseMessage(message, wParam, lParam, [this](int row, int column) {
-            if (const RowLook* look = column == 0 ? LookAt(row) : nullptr; look && !look->tip.empty()) {
-                return CellTips::Tip{look->tip, true};
-            }
-            return CellTips::Tip{Text(row, column), false};
+        tips_.OnMouseMessage(message, wParam, lParam, [this](int position, int column) {
+            const auto row = RowAt(position);
+            if (!row || column < 0 || column > 1) return CellTips::Tip{};
+            return CellTips::Tip{rows_->Text(*row, column), rows_->Notes(*row, column)};
         });
         return std::nullopt;
     }
     switch (message) {
     case WM_KEYDOWN:
+        // A row's tip would stand over what the key opens (the menu under the row).
+        tips_.Quiet();
         // Ctrl+C, but not Ctrl+Alt+C, which is AltGr+C on some keyboards.
         if (wParam == 'C' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
             CopySelectedRow();

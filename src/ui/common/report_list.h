@@ -1,9 +1,9 @@
 #pragma once
-// A report-view list over the common control: columns found by key, rows of a text and one
-// sub-text with an optional small picture, and a sort that stays in force for rows added later.
-// Ctrl+C copies the selected row, truncated cells show their text in a tooltip, and typing
-// finds a row by its first column. The rows live here only: the control holds their count and
-// asks for what it shows (a virtual list), so tens of thousands of rows cost no copy in it.
+// A report-view list over the common control: columns found by key, and the rows of a row
+// source, which keeps them: the control holds their count and asks for what it shows (a virtual
+// list), and the list holds only their order. A sort stays in force for rows added later. Ctrl+C
+// copies the selected row, a row's tooltip shows a cut text whole and what the source says of
+// the row, and typing finds a row by its first column.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -12,13 +12,14 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "catalogue/views.h"
 #include "ui/common/cell_tips.h"
-#include "ui/rules/list_rules.h"
 #include "ui/common/layout.h"
+#include "ui/common/natural_order.h"
+#include "ui/common/row_painter.h"
+#include "ui/rules/list_rules.h"
 
 namespace ft::ui {
 
@@ -29,20 +30,14 @@ public:
         const wchar_t* header;
         int width;  // pixels
     };
-    // How a row stands out, and what its first cell's tooltip says whether or not it is cut.
-    struct RowLook {
-        bool bold = false;
-        bool dimmed = false;  // in the disabled text colour
-        std::wstring tip;
-    };
 
     ReportList() = default;
     ~ReportList();
     ReportList(const ReportList&) = delete;
     ReportList& operator=(const ReportList&) = delete;
 
-    // Creates the list as a child of `parent`.
-    void Create(HWND parent, int id, DWORD extraStyle, std::span<const Column> columns);
+    // Creates the list as a child of `parent`, showing the rows of `rows`, which outlives it.
+    void Create(HWND parent, int id, DWORD extraStyle, std::span<const Column> columns, RowSource& rows);
     HWND Handle() const { return list_; }
 
     void SetColumnWidth(const wchar_t* key, int width);
@@ -55,9 +50,10 @@ public:
     // message to a subclassed window costs a round trip to the server.
     void SetFilling(bool filling);
 
-    void AddRow(const std::wstring& text, const std::wstring& subText, std::optional<int> picture);
-    void AddRow(const std::wstring& text, const std::wstring& subText, std::optional<int> picture, RowLook look);
-    void Clear();
+    // The source grew by rows at its end.
+    void RowsAdded();
+    // The source's rows were replaced.
+    void RowsReplaced();
 
     // A click on a column header (1-based): sorts by that column's texts, case-insensitively,
     // numbers by value, in the user's locale, and keeps later rows in that order. The selected
@@ -71,37 +67,22 @@ public:
     // search of the type-ahead, bold and dimmed rows. Nothing for those the list leaves alone.
     std::optional<LRESULT> OnNotify(NMHDR& header);
 
-    std::wstring Text(int row, int column) const;
-    int SelectedRow() const;  // -1 when none
+    // The source's row shown at `position`; nothing outside the list.
+    std::optional<std::size_t> RowAt(int position) const;
+    int SelectedRow() const;  // the position shown; -1 when none
 
 private:
-    struct Row {
-        std::wstring text;
-        std::wstring subText;
-        int picture = I_IMAGENONE;
-    };
-    // One column's sort keys, made at the first sort by it, one after another in one block.
-    struct SortKeys {
-        std::string bytes;
-        std::vector<std::uint32_t> ends;  // where each row's key ends, in the order of adding
-        std::string_view Of(std::size_t row) const;
-    };
-    // The position in rows_ of the row shown at `position`; nothing outside the list.
-    std::optional<std::uint32_t> RowIndexAt(int position) const;
-    const Row* RowShownAt(int position) const;
-    const RowLook* LookAt(int position) const;
     void FillDisplayInfo(LVITEMW& item) const;
     int FindRow(const LVFINDINFOW& find, int start) const;
-    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
-    // Whether row `a` goes before row `b` (positions in rows_) in the current sort.
+    // Whether row `a` goes before row `b` (rows of the source) in the current sort.
     bool ComesBefore(std::uint32_t a, std::uint32_t b) const;
     static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR self);
     // Handles what the list adds to the control; nothing when the control's own handling runs.
     std::optional<LRESULT> OnListMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Resort();
-    // Gives `state` (selected or focused) back to `row`, a position in rows_, wherever the sort put it.
-    void Restore(std::optional<std::uint32_t> row, UINT state);
+    // Gives `state` (selected or focused) back to `row`, a row of the source, wherever the sort put it.
+    void Restore(std::optional<std::size_t> row, UINT state);
     // Whether the rows' sort keys for the current column are ready; false when the locale
     // cannot make them, and the sort then compares the texts themselves.
     bool PrepareSortKeys();
@@ -112,19 +93,16 @@ private:
     void Subclass(bool attached);
 
     HWND list_ = nullptr;
+    RowSource* rows_ = nullptr;
     bool subclassed_ = false;
     bool filling_ = false;
     std::vector<std::wstring> columnKeys_;
-    std::vector<Row> rows_;               // in the order of adding
-    std::vector<std::uint32_t> shown_;    // the rows' positions in rows_, in the order shown
-    std::unordered_map<std::uint32_t, RowLook> looks_;  // only rows that look different
+    std::vector<std::uint32_t> shown_;  // the source's rows, in the order shown
     std::array<SortKeys, 2> sortKeys_;
     SortState sort_;
     bool byKeys_ = false;  // the sort in progress compares precomputed keys
     CellTips tips_;
-    bool anyLook_ = false;  // some row is bold or dimmed
-    HFONT boldOf_ = nullptr;  // the list font that boldFont_ was made from
-    UniqueFont boldFont_;
+    RowPainter painter_;
     TypeAheadDotFilter typeAhead_;
 };
 

@@ -32,6 +32,7 @@ MainWindow::MainWindow(const Backends& backends, int startupShowCommand)
       launcher_(backends.launcher),
       files_(backends.files),
       lookups_(backends.lookups),
+      associations_(backends.associations),
       stepTimer_(backends.stepTimer),
       startupShowCommand_(startupShowCommand) {}
 
@@ -63,9 +64,9 @@ bool MainWindow::Create() {
     exportWindow_ = std::make_unique<ExportWindow>(Handle(), AppIcons(), launcher_);
     catalogue_ = std::make_unique<FileTypeCatalogue>(CatalogueServices{
         registry_, shellIcons_, shellIcons_, *this, *this, *progress_, *properties_, *exportWindow_, launcher_, files_,
-        lookups_, stepTimer_});
+        lookups_, associations_, stepTimer_});
 
-    list_.Create(Handle(), kIdFileList, 0, kColumns);
+    list_.Create(Handle(), kIdFileList, 0, kColumns, catalogue_->Rows());
     font_ = CreateMessageFont(dpi_);
     SendMessageW(list_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     list_.SetSmallPictures(shellIcons_.SmallPictures());
@@ -107,7 +108,7 @@ bool MainWindow::ProcessPendingMessages() { return YieldToWindowSystem() && Hand
 
 void MainWindow::Repaint() { RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); }
 
-void MainWindow::AddRow(const FileTypeRow& row) { list_.AddRow(row.extension, row.typeName, row.iconSlot); }
+void MainWindow::RowAdded(const FileTypeRow&) { list_.RowsAdded(); }
 
 void MainWindow::SortRows() { list_.SortNow(); }
 
@@ -164,16 +165,16 @@ LRESULT MainWindow::OnNotify(NMHDR& header) {
         list_.SortByHeaderClick(click.iSubItem + 1);
     } else if (header.code == LVN_ITEMACTIVATE) {
         // Double-click or Enter: the selected row's properties, as the menu's first entry.
-        if (const int row = list_.SelectedRow(); row >= 0) {
-            catalogue_->SelectRow(list_.Text(row, 0), list_.Text(row, 1));
+        if (const auto row = list_.RowAt(list_.SelectedRow())) {
+            catalogue_->SelectRow(*row);
             catalogue_->RunCommand(1);
         }
     } else if (header.code == LVN_ITEMCHANGED) {
         // A row becomes the current one whether it was clicked or reached with the keyboard.
         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
         const bool nowSelected = (change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED);
-        if ((change.uChanged & LVIF_STATE) && nowSelected && change.iItem >= 0) {
-            catalogue_->SelectRow(list_.Text(change.iItem, 0), list_.Text(change.iItem, 1));
+        if (const auto row = list_.RowAt(change.iItem); (change.uChanged & LVIF_STATE) && nowSelected && row) {
+            catalogue_->SelectRow(*row);
         }
     }
     return 0;

@@ -25,6 +25,7 @@ struct Backends {
     ProcessLauncher& launcher;
     FileSystem& files;
     ShellLookups& lookups;
+    AssociationLookups& associations;
     ScanStepTimer* stepTimer = nullptr;  // only in the start-up benchmark's row-timing build
 };
 
@@ -44,7 +45,7 @@ public:
     void SetBusyPointer(bool busy) override;
     bool ProcessPendingMessages() override;
     void Repaint() override;
-    void AddRow(const FileTypeRow& row) override;
+    void RowAdded(const FileTypeRow& row) override;
     void SortRows() override;
 
 protected:
@@ -64,6 +65,7 @@ private:
     ProcessLauncher& launcher_;
     FileSystem& files_;
     ShellLookups& lookups_;
+    AssociationLookups& associations_;
     ScanStepTimer* stepTimer_;
     UniqueIcon appIcon_;
     UniqueIcon appSmallIcon_;

@@ -58,7 +58,7 @@ PropertiesWindow::PropertiesWindow(HWND owner, ClassIcons icons, const ShellIcon
 }
 
 void PropertiesWindow::OnBuilt() {
-    verbs_.Create(Handle(), kIdPropVerbList, 0, kVerbColumns);
+    verbs_.Create(Handle(), kIdPropVerbList, 0, kVerbColumns, verbRows_);
     OnDpiApplied();
     verbs_.SetColumnWidth(L"Action", Px(kDesignColumnWidth, Dpi()));
     verbs_.SetColumnWidth(L"Command", Px(kDesignColumnWidth, Dpi()));
@@ -92,32 +92,43 @@ void PropertiesWindow::SetVerbColumnWidths(int action, int command) {
     verbs_.SetColumnWidth(L"Command", command);
 }
 
+void PropertiesWindow::SetTypeKeyNote(const std::wstring& note) {
+    EnsureBuilt();
+    typeKeyNote_ = note;
+}
+
 void PropertiesWindow::ClearVerbs() {
     EnsureBuilt();
-    verbs_.Clear();
+    verbRows_.Clear();
+    verbs_.RowsReplaced();
 }
 
 void PropertiesWindow::AddVerb(const VerbRow& row) {
     EnsureBuilt();
-    verbs_.AddRow(row.action, row.command, std::nullopt,
-                  ReportList::RowLook{row.isDefault, row.programMissing, row.explanation});
+    verbRows_.Add(row);
+    verbs_.RowsAdded();
 }
 
-std::wstring PropertiesWindow::CutBoxText(HWND box) const {
-    const int length = GetWindowTextLengthW(box);
-    if (length <= 0) return std::wstring();
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(box, text.data(), length + 1)));
-    RECT client{};
-    GetClientRect(box, &client);
-    const auto margins = static_cast<DWORD>(SendMessageW(box, EM_GETMARGINS, 0, 0));
-    const int room = client.right - LOWORD(margins) - HIWORD(margins);
-    SIZE extent{};
-    if (const UniqueWindowDc dc = WindowDc(box)) {
-        const UniqueSelection font = Select(dc.get(), reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
-        GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+std::wstring PropertiesWindow::BoxTip(HWND box) const {
+    std::wstring text;
+    if (const int length = GetWindowTextLengthW(box); length > 0) {
+        text.assign(static_cast<std::size_t>(length) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextW(box, text.data(), length + 1)));
+        RECT client{};
+        GetClientRect(box, &client);
+        const auto margins = static_cast<DWORD>(SendMessageW(box, EM_GETMARGINS, 0, 0));
+        const int room = client.right - LOWORD(margins) - HIWORD(margins);
+        SIZE extent{};
+        if (const UniqueWindowDc dc = WindowDc(box)) {
+            const UniqueSelection font = Select(dc.get(), reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+            GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+        }
+        if (extent.cx <= room) text.clear();
     }
-    if (extent.cx <= room) return std::wstring();
+    if (GetDlgCtrlID(box) == BoxId(Box::Text2) && !typeKeyNote_.empty()) {
+        text += (text.empty() ? L"" : L"\r\n") + typeKeyNote_;
+    }
+    if (text.empty()) return text;
     RECT placed{};
     GetWindowRect(box, &placed);
     return FitTipToMonitor(tips_, POINT{(placed.left + placed.right) / 2, (placed.top + placed.bottom) / 2}, text);
@@ -129,7 +140,7 @@ LRESULT PropertiesWindow::OnNotify(NMHDR& header) {
     }
     if (header.hwndFrom == tips_ && header.code == TTN_GETDISPINFOW) {
         auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
-        boxTip_ = CutBoxText(reinterpret_cast<HWND>(header.idFrom));
+        boxTip_ = BoxTip(reinterpret_cast<HWND>(header.idFrom));
         info.lpszText = boxTip_.data();  // an empty text shows no tip
         return 0;
     }
@@ -176,6 +187,8 @@ LRESULT PropertiesWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
 void PropertiesWindow::OnDestroyed() {
     OwnedWindow::OnDestroyed();
     iconSlot_.reset();
+    verbRows_.Clear();
+    typeKeyNote_.clear();
     tips_ = nullptr;  // destroyed with the window that owns it
 }
 

@@ -10,6 +10,7 @@
 #include "icons/shell_icons.h"
 #include "ui/common/report_list.h"
 #include "ui/common/owned_window.h"
+#include "ui/properties/verb_rows.h"
 
 namespace ft::ui {
 
@@ -18,6 +19,7 @@ public:
     PropertiesWindow(HWND owner, ClassIcons icons, const ShellIcons& pictures);
 
     void SetText(Box box, const std::wstring& text) override;
+    void SetTypeKeyNote(const std::wstring& note) override;
     int VerbListWidth() override;
     void SetVerbColumnWidths(int action, int command) override;
     void ClearVerbs() override;
@@ -34,11 +36,14 @@ protected:
 private:
     void DrawIcon(const DRAWITEMSTRUCT& draw) const;
     LRESULT OnNotify(NMHDR& header);
-    // The whole text of a box that cuts it short, for its tooltip; empty when the box shows it all.
-    std::wstring CutBoxText(HWND box) const;
+    // A box's tooltip: its whole text when the box cuts it short, and for Text2 the note on the
+    // type that opens files; empty for none.
+    std::wstring BoxTip(HWND box) const;
 
     const ShellIcons& pictures_;
+    VerbRows verbRows_;  // what verbs_ shows
     ReportList verbs_;
+    std::wstring typeKeyNote_;
     std::optional<int> iconSlot_;
     HWND tips_ = nullptr;
     std::wstring boxTip_;  // the text a box's tooltip asked for last, kept while it shows

@@ -53,6 +53,12 @@ TEST(Dpi, EveryWindowGrowsWithTheScreenAndNoBoxClipsItsText) {
                               smallest.cy - (outer.bottom - outer.top - client.bottom)};
     EXPECT_TRUE(ClientAreaScaled(session.main(), {486, 326}, smallestClient)) << "main window";
     probe::Screenshot(session.main(), L"dpi-main-window");
+    // A broken type's row is grey and its tooltip tells why.
+    const int gone = session.list().Find(L"ftgone");
+    const std::wstring why = L"没有打开它的程序\r\n默认动作：open\r\n找不到程序：C:\\Program Files\\Ft Tools\\ftgone.exe";
+    EXPECT_EQ(session.RowTip(gone, 0, why), why);
+    probe::Screenshot(session.main(), L"dpi-main-window-row-tooltip");
+    EXPECT_GE(session.RowInk(gone).darkest, GrayTextSum() - 6) << "the broken type's row is not grey";
 
     ASSERT_TRUE(session.ClickRow(L"ftalpha"));
     const HWND properties = session.RunMenuEntry(kMenuProperties, kPropertiesClass);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cwctype>
+#include <tuple>
 
 #include "program_session.h"
 
@@ -141,15 +142,17 @@ TEST(MainWindow, CtrlCCopiesTheRowTypingFindsAnExtensionAndCutTextsShowWhole) {
     EXPECT_TRUE(probe::WaitFor([&] { return list.Selected() == list.Find(L"ftqn10"); }, probe::kShortWait))
         << "typing .ftqn10 selected " << list.Text(list.Selected(), 0);
 
-    // An extension wider than its column shows whole in a tooltip over its cell.
+    // An extension wider than its column shows whole in a tooltip over its cell, before what the
+    // row tells of its type (no type key, no verbs).
     const std::wstring longExtension = L"ftlongextensionforthelist";
     const auto cell = list.CellRectOnScreen(list.Find(longExtension), 0);
     ASSERT_TRUE(cell.has_value());
     probe::MoveMouse(probe::Center(*cell));
     std::wstring tip;
-    EXPECT_TRUE(probe::WaitFor([&] { return (tip = ShownTooltipText(session.app())) == longExtension; },
-                               probe::kShortWait))
-        << "the tooltip reads \"" << tip << "\"";
+    EXPECT_TRUE(probe::WaitFor(
+        [&] { return (tip = ShownTooltipText(session.app())) == longExtension + L"\r\n没有打开它的程序"; },
+        probe::kShortWait))
+        << "the tooltip reads \"" << probe::Utf8(tip) << "\"";
     probe::Screenshot(session.main(), L"main-window-cell-tooltip");
 }
 
@@ -290,6 +293,52 @@ TEST(MainWindow, MenuKeyAndShiftF10OpenTheSameMenuUnderTheRow) {
     HWND menu = nullptr;
     probe::WaitFor([&] { return (menu = session.app().PopupMenu()) != nullptr; }, probe::kShortWait);
     expectUnderTheRow(menu, "WM_CONTEXTMENU with MAKELPARAM(-1, -1)");
+}
+
+// What opens each type, in the tooltip over any cell of its row, and the types that point at
+// something that is not there in grey. The user's choices and an App Paths entry lie outside
+// HKEY_CLASSES_ROOT, and the programs are files: they are set up here, before the program starts.
+TEST(MainWindow, RowsTellWhatOpensTheirTypeAndBrokenTypesAreGrey) {
+    const std::wstring choices = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
+    const auto setUserText = [](const std::wstring& key, const wchar_t* name, const std::wstring& text) {
+        return RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, text.c_str(),
+                               static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    };
+    ASSERT_TRUE(setUserText(choices + L".ftchoice\\UserChoice", L"ProgId", L"FtTest.Chinese"));
+    ASSERT_TRUE(setUserText(choices + L".ftchoicegone\\UserChoice", L"ProgId", L"FtTest.NoSuchChoice"));
+    ASSERT_TRUE(setUserText(L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ftapppath.exe", nullptr,
+                            L"C:\\ftapps\\ftapppath.exe"));
+    // More than 8 blanks in an unquoted path that exists.
+    for (const std::filesystem::path file : {L"C:\\ftapps\\ftapppath.exe", L"C:\\Ft A B C D E F G H I\\ftblanks.exe"}) {
+        std::filesystem::create_directories(file.parent_path());
+        ASSERT_TRUE(probe::WriteFileBytes(file, {'M', 'Z'}));
+    }
+    ProgramSession session(L"openers");
+    ASSERT_TRUE(session.ready());
+    auto list = session.list();
+    const std::wstring alpha = L"打开方式：notepad.exe\r\n程序：C:\\windows\\system32\\notepad.exe\r\n默认动作：Open with Alpha";
+    // Wine's system answer is the extension key's value: it honours no user's choice.
+    const std::vector<std::tuple<const wchar_t*, std::wstring, bool>> rows = {  // (extension, tip, grey)
+        {L"ftchoice", alpha + L"\r\n用户选择：FtTest.Chinese（系统未采用）", false},
+        {L"ftchoicegone", alpha + L"\r\n用户选择：FtTest.NoSuchChoice（系统未采用）\r\n用户选择的类型不存在：FtTest.NoSuchChoice", true},
+        {L"ftorphan", L"没有打开它的程序\r\n扩展名指向的类型不存在：FtTest.Missing", true},
+        {L"ftgone", L"没有打开它的程序\r\n默认动作：open\r\n找不到程序：C:\\Program Files\\Ft Tools\\ftgone.exe", true},
+        {L"ftapppath", L"打开方式：Ft 应用路径程序\r\n程序：C:\\ftapps\\ftapppath.exe\r\n默认动作：open", false},
+        {L"ftblanks", L"打开方式：ftblanks.exe\r\n程序：C:\\Ft A B C D E F G H I\\ftblanks.exe\r\n默认动作：open", false},
+        {L"ftpackaged", L"打开方式：Ft 打包应用\r\n默认动作：open", false},
+    };
+    for (const auto& [extension, tip, grey] : rows) {
+        SCOPED_TRACE(probe::Utf8(extension));
+        const int position = list.Find(extension);
+        EXPECT_EQ(session.RowTip(position, 1, tip), tip);
+        if (extension == std::wstring(L"ftgone")) probe::Screenshot(session.main(), L"main-window-row-tooltip");
+        const Ink ink = session.RowInk(position);
+        if (grey) {
+            EXPECT_GE(ink.darkest, GrayTextSum() - 6) << "a broken type's row is not in the disabled text colour";
+        } else {
+            EXPECT_LT(ink.darkest, GrayTextSum()) << "a working type's row is drawn as light as a broken one";
+        }
+    }
 }
 
 }  // namespace

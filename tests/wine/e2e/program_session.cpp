@@ -1,5 +1,7 @@
 #include "program_session.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -221,6 +223,25 @@ HWND ProgramSession::RunMenuEntry(MenuEntry entry, const wchar_t* windowClass) {
     return WaitShown(*app_, windowClass);
 }
 
+std::wstring ProgramSession::RowTip(int position, int column, const std::wstring& expected) {
+    auto lv = list();
+    SendMessageW(list_, LVM_ENSUREVISIBLE, position, FALSE);
+    const auto cell = lv.CellRectOnScreen(position, column);
+    if (!cell) return L"<no cell>";
+    probe::MoveMouse(probe::Center(*cell));
+    std::wstring tip;
+    probe::WaitFor([&] { return (tip = ShownTooltipText(*app_)) == expected; }, probe::kShortWait);
+    return tip;
+}
+
+Ink ProgramSession::RowInk(int position) {
+    auto lv = list();
+    if (const auto header = lv.HeaderItemRectOnScreen(0)) probe::MoveMouse(probe::Center(*header));
+    probe::WaitFor([&] { return ShownTooltipText(*app_).empty(); }, probe::kShortWait);
+    probe::WaitPainted(main_);
+    return InkOfCell(lv, position);
+}
+
 HWND WaitShown(const probe::App& app, const wchar_t* className) {
     HWND shown = nullptr;
     probe::WaitFor(
@@ -254,6 +275,24 @@ std::wstring ShownTooltipText(const probe::App& app) {
         if (IsWindowVisible(hwnd)) return probe::TextOf(hwnd);
     return {};
 }
+
+Ink InkOfCell(const probe::RemoteListView& list, int row) {
+    Ink ink;
+    const auto cell = list.CellRectOnScreen(row, 0);
+    const auto pixels = probe::Capture(list.hwnd());
+    if (!cell || !pixels) return ink;
+    const RECT placed = probe::WindowRect(list.hwnd());
+    for (int y = cell->top - placed.top; y < cell->bottom - placed.top; ++y)
+        for (int x = cell->left - placed.left; x < cell->right - placed.left; ++x) {
+            const std::uint32_t p = pixels->at(x, y);
+            const int sum = static_cast<int>((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF));
+            ink.darkest = std::min(ink.darkest, sum);
+            ink.count += sum < 3 * 128;
+        }
+    return ink;
+}
+
+int GrayTextSum() { return 3 * GetRValue(GetSysColor(COLOR_GRAYTEXT)); }
 
 std::vector<VerbExpectation> ExpectedVerbs(const std::wstring& typeKey,
                                            const std::map<std::wstring, VerbExpectation>& byVerbName) {

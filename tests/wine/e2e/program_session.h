@@ -34,6 +34,11 @@ int ScreenDpi();
 // below `atLeast`), within 2 px.
 ::testing::AssertionResult ClientAreaScaled(HWND window, SIZE at96Dpi, SIZE atLeast = {0, 0});
 
+// A list cell's first column: how many pixels are darker than mid-grey, and the darkest (r + g + b).
+struct Ink {
+    int count = 0, darkest = 3 * 255;
+};
+
 class ProgramSession {
 public:
     // Starts the program (with `showWindow` in its STARTUPINFO, when given); `ready()` tells
@@ -66,6 +71,11 @@ public:
     void MoveAside(HWND window) const;
     // Opens the menu with the mouse, picks `entry` and waits for a shown window of `windowClass`.
     HWND RunMenuEntry(MenuEntry entry, const wchar_t* windowClass);
+    // Brings the list's row at `position` into view and rests the pointer on its cell in
+    // `column`; the tooltip then shown once it reads `expected`, else what it read last.
+    std::wstring RowTip(int position, int column, const std::wstring& expected);
+    // The ink of the row at `position` with the pointer away from the list and no tooltip shown.
+    Ink RowInk(int position);
 
 private:
     probe::TempDir dir_;
@@ -83,6 +93,10 @@ HWND FocusOf(HWND window);
 bool Above(HWND upper, HWND lower);
 // The text of the program's tooltip that is shown now; empty when none is.
 std::wstring ShownTooltipText(const probe::App& app);
+
+Ink InkOfCell(const probe::RemoteListView& list, int row);
+// The sum r + g + b of the disabled text colour, a grey.
+int GrayTextSum();
 
 // The extension of the odd-values fixture's key of the registry's longest name, 255 characters
 // with its dot.

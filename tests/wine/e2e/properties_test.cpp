@@ -118,6 +118,16 @@ TEST(Properties, ShowTheTypeKeysValuesAndVerbsThenCloseAndStartAfresh) {
                                L".ftnodefault", L"", L"application/x-ftnodefault",
                                L"C:\\windows\\system32\\shell32.dll,2", L"", TypeNameInList(session, L"ftnodefault")}));
     ExpectVerbs(shown, {{L"open", L"C:\\windows\\notepad.exe %1"}}, L".ftnodefault");
+    // The empty Text2's tooltip tells which type opens the files instead.
+    probe::MoveMouse(probe::Center(probe::WindowRect(probe::ChildById(window, kIdPropText1 + 1))));
+    std::wstring tip;
+    EXPECT_TRUE(probe::WaitFor(
+        [&] {
+            return (tip = ShownTooltipText(session.app())) ==
+                   L"打开文件用的类型：.ftnodefault\r\n原因：扩展名键没有指定类型，用它自己的动作";
+        },
+        probe::kShortWait))
+        << "the tooltip reads \"" << probe::Utf8(tip) << "\"";
 }
 
 TEST(Properties, ASecondRequestRefillsTheOpenWindowWithOnlyTheNewType) {
@@ -220,24 +230,6 @@ TEST(Properties, ADoubleClickOrEnterOnARowOpensItsPropertiesWhoseVerbsCopyAndSho
     EXPECT_EQ(probe::TopLevelWindowsOfClass(session.app().pid(), kPropertiesClass).size(), 1u);
 }
 
-// A verb's first cell: how many pixels are darker than mid-grey, and the darkest (r + g + b).
-struct Ink { int count = 0, darkest = 3 * 255; };
-Ink InkOfCell(const probe::RemoteListView& verbs, int row) {
-    Ink ink;
-    const auto cell = verbs.CellRectOnScreen(row, 0);
-    const auto pixels = probe::Capture(verbs.hwnd());
-    if (!cell || !pixels) return ink;
-    const RECT list = probe::WindowRect(verbs.hwnd());
-    for (int y = cell->top - list.top; y < cell->bottom - list.top; ++y)
-        for (int x = cell->left - list.left; x < cell->right - list.left; ++x) {
-            const std::uint32_t p = pixels->at(x, y);
-            const int sum = static_cast<int>((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF));
-            ink.darkest = std::min(ink.darkest, sum);
-            ink.count += sum < 3 * 128;
-        }
-    return ink;
-}
-
 // tests/fixtures/e2e.reg's FtTest.Verbs: the shell key names "Play, view", and Play is no verb.
 TEST(Properties, VerbRowsMarkTheDefaultDimAMissingProgramAndExplainThemselves) {
     ProgramSession session(L"props-verbs");
@@ -282,7 +274,7 @@ TEST(Properties, VerbRowsMarkTheDefaultDimAMissingProgramAndExplainThemselves) {
     const Ink plain = InkOfCell(verbs, row(L"open"));
     const Ink gone = InkOfCell(verbs, row(L"gone"));
     EXPECT_GT(bold.count, plain.count + plain.count / 10) << "the default verb's row is not bold";
-    const int graySum = 3 * GetRValue(GetSysColor(COLOR_GRAYTEXT));  // a grey: r = g = b
+    const int graySum = GrayTextSum();
     EXPECT_LT(plain.darkest, graySum) << "a working verb is drawn as light as a disabled one";
     EXPECT_GE(gone.darkest, graySum - 6) << "the row of a missing program is not in the disabled text colour";
 }
