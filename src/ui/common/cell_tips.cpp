@@ -27,6 +27,16 @@ RECT CellLabelRect(HWND list, int row, int column) {
     return rect;
 }
 
+int TextWidth(HWND list, const CellTips::Tip& tip) {
+    if (!tip.font) return ListView_GetStringWidth(list, tip.text.c_str());
+    SIZE extent{};
+    if (const UniqueWindowDc dc = WindowDc(list)) {
+        const UniqueSelection font = Select(dc.get(), tip.font);
+        GetTextExtentPoint32W(dc.get(), tip.text.c_str(), static_cast<int>(tip.text.size()), &extent);
+    }
+    return extent.cx;
+}
+
 }  // namespace
 
 void CellTips::Attach(HWND list) {
@@ -62,7 +72,7 @@ void CellTips::OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam,
 void CellTips::ShowFor(int row, int column, const Tip& tip) {
     if (tip.text.empty()) return;
     const RECT cell = CellLabelRect(list_, row, column);
-    const int needed = ListView_GetStringWidth(list_, tip.text.c_str()) + Scaled(kTextPadding, list_);
+    const int needed = TextWidth(list_, tip) + Scaled(kTextPadding, list_);
     if (!tip.always && needed <= cell.right - cell.left) return;
     POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
     ClientToScreen(list_, &at);

@@ -14,6 +14,7 @@ public:
     struct Tip {
         std::wstring text;
         bool always = false;
+        HFONT font = nullptr;  // the font the cell is drawn in; the list's when null
     };
 
     CellTips() = default;

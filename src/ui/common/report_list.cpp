@@ -5,7 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
+
+#include "ui/common/event_guard.h"
 
 namespace ft::ui {
 namespace {
@@ -290,6 +291,11 @@ LRESULT ReportList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
     const RowLook& look = *found;
     if (look.dimmed) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
     if (!look.bold) return CDRF_DODEFAULT;
+    if (const HFONT bold = BoldFont()) SelectObject(draw.nmcd.hdc, bold);
+    return CDRF_NEWFONT;
+}
+
+HFONT ReportList::BoldFont() {
     // Made again whenever the list's font changes (a new DPI).
     const auto font = reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0));
     if (font != boldOf_ || !boldFont_) {
@@ -299,8 +305,7 @@ LRESULT ReportList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
         boldFont_.reset(CreateFontIndirectW(&bold));
         boldOf_ = font;
     }
-    if (boldFont_) SelectObject(draw.nmcd.hdc, boldFont_.get());
-    return CDRF_NEWFONT;
+    return boldFont_.get();
 }
 
 std::string_view ReportList::SortKeys::Of(std::size_t row) const {
@@ -403,10 +408,10 @@ void ReportList::CopySelectedRow() const {
 std::optional<LRESULT> ReportList::OnListMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (IsRelayedMouseMessage(message)) {
         tips_.OnMouseMessage(message, wParam, lParam, [this](int row, int column) {
-            if (const RowLook* look = column == 0 ? LookAt(row) : nullptr; look && !look->tip.empty()) {
-                return CellTips::Tip{look->tip, true};
-            }
-            return CellTips::Tip{Text(row, column), false};
+            const RowLook* look = LookAt(row);
+            if (look && column == 0 && !look->tip.empty()) return CellTips::Tip{look->tip, true};
+            // Measured in the font the cell is drawn in.
+            return CellTips::Tip{Text(row, column), false, look && look->bold ? BoldFont() : nullptr};
         });
         return std::nullopt;
     }
@@ -439,14 +444,11 @@ LRESULT CALLBACK ReportList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LP
         reinterpret_cast<ReportList*>(self)->list_ = nullptr;
         reinterpret_cast<ReportList*>(self)->subclassed_ = false;
     }
-    try {
-        if (const auto handled = reinterpret_cast<ReportList*>(self)->OnListMessage(message, wParam, lParam)) {
-            return *handled;
-        }
-    } catch (const std::exception&) {
-        // What the list adds is skipped; the control's own handling still runs.
-    }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    // When what the list adds fails, the control's own handling still runs.
+    std::optional<LRESULT> handled;
+    GuardMessage(hwnd, message, wParam, lParam,
+                 [&] { handled = reinterpret_cast<ReportList*>(self)->OnListMessage(message, wParam, lParam); });
+    return handled ? *handled : DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 }  // namespace ft::ui

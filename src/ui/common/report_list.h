@@ -93,6 +93,7 @@ private:
     void FillDisplayInfo(LVITEMW& item) const;
     int FindRow(const LVFINDINFOW& find, int start) const;
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
+    HFONT BoldFont();  // the list's font in bold
     // Whether row `a` goes before row `b` (positions in rows_) in the current sort.
     bool ComesBefore(std::uint32_t a, std::uint32_t b) const;
     static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,

@@ -25,6 +25,7 @@ struct Backends {
     ProcessLauncher& launcher;
     FileSystem& files;
     ShellLookups& lookups;
+    Clock& clock;
     ScanStepTimer* stepTimer = nullptr;  // only in the start-up benchmark's row-timing build
 };
 
@@ -64,6 +65,7 @@ private:
     ProcessLauncher& launcher_;
     FileSystem& files_;
     ShellLookups& lookups_;
+    Clock& clock_;
     ScanStepTimer* stepTimer_;
     UniqueIcon appIcon_;
     UniqueIcon appSmallIcon_;

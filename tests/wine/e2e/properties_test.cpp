@@ -1,6 +1,9 @@
 // "查看文件类型属性": the properties window shows the registry data of the selected type.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include "program_session.h"
 
 namespace e2e {
@@ -285,6 +288,16 @@ TEST(Properties, VerbRowsMarkTheDefaultDimAMissingProgramAndExplainThemselves) {
     const int graySum = 3 * GetRValue(GetSysColor(COLOR_GRAYTEXT));  // a grey: r = g = b
     EXPECT_LT(plain.darkest, graySum) << "a working verb is drawn as light as a disabled one";
     EXPECT_GE(gone.darkest, graySum - 6) << "the row of a missing program is not in the disabled text colour";
+
+    // The bold row's command, cut by a pixel or two, shows whole: it is measured in bold. (The
+    // list keeps 12 pixels at 96 dpi beside a cell's text.)
+    const std::wstring command = L"notepad.exe \"%1\"";
+    ASSERT_EQ(verbs.Text(row(L"view"), 1), command);
+    SendMessageW(verbs.hwnd(), LVM_SETCOLUMNWIDTH, 1, verbs.StringWidth(command) + MulDiv(12, ScreenDpi(), 96) + 2);
+    probe::MoveMouse(probe::Center(*verbs.CellRectOnScreen(row(L"view"), 1)));
+    std::wstring tip;
+    EXPECT_TRUE(probe::WaitFor([&] { return (tip = ShownTooltipText(session.app())) == command; }, probe::kShortWait))
+        << "the tooltip reads \"" << probe::Utf8(tip) << "\"";
 }
 
 TEST(Properties, WorkOnTheLastScannedTypeUntilARowIsPickedThenOnThePickedOne) {
@@ -388,6 +401,11 @@ TEST(Properties, OddValuesShowAsTextOrNothingAndLargeTypesWhole) {
         }
     }
     probe::Screenshot(window, L"properties-window-ftoddlarge");
+    // The row's own tip cuts the command, not the line that says why the row is grey.
+    const auto name = probe::RemoteListView(probe::ChildById(window, kIdPropVerbList), session.app().process()).CellRectOnScreen(0, 0);
+    probe::MoveMouse(probe::Center(*name));
+    EXPECT_TRUE(probe::WaitFor([&] { return (tip = ShownTooltipText(session.app())).ends_with(L"…\r\n找不到程序：ftlong.exe"); }, probe::kShortWait))
+        << "no tooltip ending with the missing program";
 }
 
 }  // namespace

@@ -493,6 +493,12 @@ int RemoteListView::ColumnWidth(int column) const {
     return static_cast<int>(Send(list_, LVM_GETCOLUMNWIDTH, column, 0));
 }
 
+int RemoteListView::StringWidth(const std::wstring& text) const {
+    RemoteBuffer buffer(process_, (text.size() + 1) * sizeof(wchar_t));
+    if (!buffer.Write(0, text.c_str(), (text.size() + 1) * sizeof(wchar_t))) return 0;
+    return static_cast<int>(Send(list_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(buffer.address())));
+}
+
 HWND RemoteListView::Header() const { return reinterpret_cast<HWND>(Send(list_, LVM_GETHEADER, 0, 0)); }
 
 std::vector<std::wstring> RemoteListView::HeaderTexts() const {

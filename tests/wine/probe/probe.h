@@ -147,6 +147,7 @@ public:
     // The same for one cell of the row (0: the row's label).
     std::optional<RECT> CellRectOnScreen(int item, int subItem) const;
     int ColumnWidth(int column) const;
+    int StringWidth(const std::wstring& text) const;  // in the list's font
 
     HWND Header() const;
     std::vector<std::wstring> HeaderTexts() const;
