@@ -22,7 +22,9 @@ inline std::wstring CaughtText() {
     } catch (const std::exception& e) {
         // The standard library's texts are ASCII; anything else shows as a replacement character.
         std::wstring text;
-        for (const char* c = e.what(); c && *c; ++c) text.push_back(static_cast<unsigned char>(*c) < 0x80 ? *c : L'\uFFFD');
+        for (const char* c = e.what(); c && *c; ++c) {
+            text.push_back(static_cast<unsigned char>(*c) < 0x80 ? static_cast<wchar_t>(*c) : L'\uFFFD');
+        }
         return text.empty() ? L"std::exception" : text;
     } catch (...) {
         return L"未知的异常";
