@@ -30,6 +30,6 @@ std::wstring RegExportCommandLine(const std::wstring& key, const std::wstring& r
            QuoteArgument(regFilePath) + L" /y";
 }
 
-std::wstring NotepadCommandLine(const std::wstring& path) { return L"notepad.exe " + path; }
+std::wstring NotepadCommandLine(const std::wstring& path) { return std::wstring(kEditor) + L" " + path; }
 
 }  // namespace ft

@@ -14,6 +14,9 @@ inline constexpr wchar_t kRegTool[] = L"reg.exe";
 // The console registry tool's export of one HKEY_CLASSES_ROOT key into a .reg file.
 std::wstring RegExportCommandLine(const std::wstring& key, const std::wstring& regFilePath);
 
+// The text editor, started with an export file.
+inline constexpr wchar_t kEditor[] = L"notepad.exe";
+
 // The text editor with a path exactly as the user's box holds it: nothing is quoted or trimmed.
 std::wstring NotepadCommandLine(const std::wstring& path);
 

@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "catalogue/command_line.h"
+#include "registry/text.h"
 
 namespace ft {
 namespace {
@@ -46,18 +47,38 @@ std::wstring Explained(const SystemError& error) {
 
 }  // namespace
 
-void ExportJob::Follow(ExportJob& older) {
-    older.waitingSteps_.clear();
-    older.Poll();  // lets go of the runs that have ended
-    for (auto& tool : older.olderRuns_) olderRuns_.push_back(std::move(tool));
-    older.olderRuns_.clear();
-    for (Run& run : older.runs_) {
-        if (run.tool) olderRuns_.push_back(std::move(run.tool));
+std::wstring EditorStartFailure(const SystemError& error) {
+    return L"无法启动 " + std::wstring(kEditor) + L"：" + Explained(error);
+}
+
+void ExportJob::Follow(const std::shared_ptr<ExportJob>& older) {
+    std::vector<std::shared_ptr<ExportJob>> jobs = std::move(older->followed_);
+    older->followed_.clear();
+    jobs.push_back(older);
+    // A job that had ended by the last poll has been shown, as the newest or beside it; one
+    // that ends in this poll is still to be.
+    std::vector<std::shared_ptr<ExportJob>> going;
+    for (auto& job : jobs) {
+        if (job->OwnRunning()) going.push_back(std::move(job));
+    }
+    for (const auto& job : going) job->PollOwn();
+    for (auto& job : going) {
+        const bool sharesAFile = std::any_of(job->ownFiles_.begin(), job->ownFiles_.end(), [this](const auto& file) {
+            return std::any_of(ownFiles_.begin(), ownFiles_.end(),
+                               [&file](const auto& own) { return SameNameIgnoringCase(own, file); });
+        });
+        // This job makes the files of such a one again: its outcome is no longer worth a word.
+        if (sharesAFile) {
+            job->superseded_ = true;
+            if (!job->OwnRunning()) continue;
+            waitsFor_.push_back(job);
+        }
+        followed_.push_back(std::move(job));
     }
 }
 
 void ExportJob::WhenOlderRunsEnded(std::function<void()> step) {
-    if (olderRuns_.empty()) {
+    if (waitsFor_.empty()) {
         step();
     } else {
         waitingSteps_.push_back(std::move(step));
@@ -75,7 +96,7 @@ void ExportJob::RemoveOldFile(const std::wstring& path) {
 void ExportJob::StartExport(const std::wstring& key, const std::wstring& path) {
     WhenOlderRunsEnded([this, key, path] {
         ToolStart start = launcher_.StartTool(RegExportCommandLine(key, path));
-        Run run{key, path, std::move(start.tool)};
+        Run run{key, path, std::move(start.tool), clock_.Now()};
         if (!run.tool) {
             run.noSystemFolder = start.noSystemFolder;
             if (!start.noSystemFolder) run.startError = start.error;
@@ -86,9 +107,16 @@ void ExportJob::StartExport(const std::wstring& key, const std::wstring& path) {
 
 bool ExportJob::Poll() {
     bool changed = false;
-    if (!olderRuns_.empty()) {
-        std::erase_if(olderRuns_, [](const auto& tool) { return tool->Poll().has_value(); });
-        if (!olderRuns_.empty()) return false;
+    // Oldest first: a job whose older runs end in this poll begins in it too.
+    for (const auto& job : followed_) changed = job->PollOwn() || changed;
+    return PollOwn() || changed;
+}
+
+bool ExportJob::PollOwn() {
+    bool changed = false;
+    if (!waitsFor_.empty()) {
+        std::erase_if(waitsFor_, [](const auto& job) { return !job->OwnRunning(); });
+        if (!waitsFor_.empty()) return false;
         for (const auto& step : waitingSteps_) step();
         waitingSteps_.clear();
         changed = true;
@@ -96,29 +124,55 @@ bool ExportJob::Poll() {
     for (Run& run : runs_) {
         if (!run.tool) continue;
         const auto exitCode = run.tool->Poll();
-        if (!exitCode) continue;
+        if (!exitCode) {
+            if (!run.timedOut && clock_.Now() - run.started >= kToolTimeLimit) {
+                run.timedOut = true;
+                run.tool->Stop();
+            }
+            continue;
+        }
         run.exitCode = exitCode;
         run.output = run.tool->Output();
         run.tool.reset();
-        run.fileMissing = *exitCode == 0 && !files_.FileExists(run.path);
+        run.fileMissing = !run.timedOut && *exitCode == 0 && !files_.FileExists(run.path);
         changed = true;
     }
     return changed;
 }
 
-bool ExportJob::Running() const {
-    return !olderRuns_.empty() ||
+bool ExportJob::OwnRunning() const {
+    return !waitsFor_.empty() ||
            std::any_of(runs_.begin(), runs_.end(), [](const Run& run) { return run.tool != nullptr; });
 }
 
-bool ExportJob::Failed() const {
-    return !removeFailures_.empty() ||
-           std::any_of(runs_.begin(), runs_.end(), [](const Run& run) { return FailureOf(run).has_value(); });
+bool ExportJob::Running() const {
+    return OwnRunning() || std::any_of(followed_.begin(), followed_.end(), [](const auto& job) { return job->OwnRunning(); });
+}
+
+bool ExportJob::Failed() const { return !FailureLines().empty(); }
+
+std::vector<std::wstring> ExportJob::FailureLines() const {
+    std::vector<std::wstring> lines = OwnFailureLines();
+    for (const auto& job : followed_) {
+        if (job->superseded_) continue;
+        for (auto& line : job->OwnFailureLines()) lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::vector<std::wstring> ExportJob::OwnFailureLines() const {
+    std::vector<std::wstring> lines = removeFailures_;
+    for (const Run& run : runs_) {
+        if (auto failure = FailureOf(run)) lines.push_back(std::move(*failure));
+    }
+    return lines;
 }
 
 std::optional<std::wstring> ExportJob::FailureOf(const Run& run) {
     std::wstring why;
-    if (run.noSystemFolder) {
+    if (run.timedOut) {
+        why = std::wstring(kRegTool) + L" 在 " + std::to_wstring(kToolTimeLimit.count()) + L" 秒内没有结束，已将它终止。";
+    } else if (run.noSystemFolder) {
         why = L"找不到系统文件夹，没有启动 " + std::wstring(kRegTool) + L"。";
     } else if (run.startError) {
         why = L"无法启动 " + std::wstring(kRegTool) + L"：" + Explained(*run.startError);
@@ -135,16 +189,12 @@ std::optional<std::wstring> ExportJob::FailureOf(const Run& run) {
 
 std::wstring ExportJob::StatusText() const {
     if (Running()) return kExportRunningText;
-    std::wstring report;
-    const auto addLine = [&report](const std::wstring& line) {
+    std::wstring report = OwnFailureLines().empty() ? std::wstring(kExportDoneText) : std::wstring();
+    for (const auto& line : FailureLines()) {
         if (!report.empty()) report += L"\r\n";
         report += line;
-    };
-    for (const auto& failure : removeFailures_) addLine(failure);
-    for (const Run& run : runs_) {
-        if (const auto failure = FailureOf(run)) addLine(*failure);
     }
-    return report.empty() ? std::wstring(kExportDoneText) : report;
+    return report;
 }
 
 }  // namespace ft

@@ -1,10 +1,10 @@
 #include "catalogue/file_type_catalogue.h"
 
 #include <cmath>
-#include <exception>
 
 #include "catalogue/export_job.h"
 #include "catalogue/scan_progress.h"
+#include "platform/event_guard.h"
 
 namespace ft {
 
@@ -33,12 +33,9 @@ void FileTypeCatalogue::Scan() {
     while (!ending) {
         if (reader_.EnumKey(kClassesRoot, lKeyIndex) != kRegSuccess) break;
         if (reader_.sKeyName[0] == L'.') {
-            // A row that cannot be built is skipped: the scan must reach its end, or the main
-            // window would never be shown and the program could not even be closed.
-            try {
-                AddFileType();
-            } catch (const std::exception&) {
-            }
+            // A row that cannot be built is skipped, and counted: the scan must reach its end,
+            // or the main window would never be shown and the program could not even be closed.
+            if (Guarded(L"scan row", [this] { AddFileType(); })) ++lSkippedRows;
             const ScanStepSpan yield(services_.stepTimer, ScanStep::Yield);
             ending = !main.ProcessPendingMessages();
         }
@@ -184,8 +181,9 @@ void FileTypeCatalogue::ExportTypeKeys() {
     const std::wstring typeRegPath = sCurDir + L"\\" + stem + L"#2.reg";
 
     // The window is filled at once; the job reports what became of the exports as they end.
-    auto job = std::make_shared<ExportJob>(services_.launcher, services_.files);
-    if (lastExport_) job->Follow(*lastExport_);
+    auto job = std::make_shared<ExportJob>(services_.launcher, services_.files, services_.clock,
+                                           std::vector<std::wstring>{extRegPath, typeRegPath});
+    if (lastExport_) job->Follow(lastExport_);
     lastExport_ = job;
     job->RemoveOldFile(extRegPath);
     job->RemoveOldFile(typeRegPath);

@@ -33,6 +33,7 @@ struct CatalogueServices {
     FileSystem& files;
     ShellLookups& lookups;
     AssociationLookups& associations;
+    Clock& clock;
     ScanStepTimer* stepTimer = nullptr;  // only in the start-up benchmark's row-timing build
 };
 
@@ -64,6 +65,7 @@ public:
     std::int32_t lKeyIndex = 0;
     std::int32_t lTypeCount = 0;
     std::int32_t lPercent = 0;
+    std::int32_t lSkippedRows = 0;  // rows the scan could not build
     std::wstring sTypeName;
     std::wstring sFileExt;
     std::wstring sImageKey;
@@ -86,7 +88,8 @@ private:
     OpenerRules openers_;
     FileTypeRows rows_;
     bool scanned_ = false;
-    // The latest export, kept beyond its result window: a newer one must wait for its runs.
+    // The latest export, kept beyond its result window: a newer one follows its runs, and waits
+    // for those on its own files.
     std::shared_ptr<ExportJob> lastExport_;
 };
 

@@ -41,16 +41,18 @@ ToolStart Win32ProcessLauncher::StartTool(const std::wstring& commandLine) {
     return ToolProcess::Start(*program, commandLine);
 }
 
-void Win32ProcessLauncher::Open(const std::wstring& commandLine) {
+std::optional<SystemError> Win32ProcessLauncher::Open(const std::wstring& commandLine) {
     const auto program = SystemProgram(FirstToken(commandLine));
-    if (!program) return;
+    if (!program) return SystemErrorOf(ERROR_PATH_NOT_FOUND);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     // The editor inherits no handle: it may stay open for hours, and must hold no tool's pipe.
     // Nothing is watched: its handles close at once.
-    StartProcess(*program, commandLine, startup, false, 0);
+    const StartedProcess started = StartProcess(*program, commandLine, startup, false, 0);
+    if (!started.process) return SystemErrorOf(started.error);
+    return std::nullopt;
 }
 
 StartedProcess StartProcess(const std::wstring& program, const std::wstring& commandLine, STARTUPINFOW& startup,

@@ -15,7 +15,7 @@ public:
     // The program is the command line's first word ("reg.exe", "notepad.exe"), taken from the
     // system folder only.
     ToolStart StartTool(const std::wstring& commandLine) override;
-    void Open(const std::wstring& commandLine) override;
+    std::optional<SystemError> Open(const std::wstring& commandLine) override;
 };
 
 class Win32FileSystem : public FileSystem {

@@ -2,6 +2,7 @@
 // What the program asks of the system besides the registry: starting programs, files and the
 // system's error texts. The Win32 implementations are beside this header; the unit tests use
 // recording fakes.
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -25,6 +26,8 @@ public:
     virtual std::optional<std::uint32_t> Poll() = 0;
     // Everything it has written so far, as text.
     virtual std::wstring Output() const = 0;
+    // Ends the tool without waiting; Poll gives its exit code once it has ended.
+    virtual void Stop() = 0;
 };
 
 struct ToolStart {
@@ -41,7 +44,20 @@ public:
     // A console tool, hidden, its output captured; returns at once.
     virtual ToolStart StartTool(const std::wstring& commandLine) = 0;
     // A program with its window shown normally; returns at once and nothing is watched.
-    virtual void Open(const std::wstring& commandLine) = 0;
+    // Why it was not started, when it was not.
+    virtual std::optional<SystemError> Open(const std::wstring& commandLine) = 0;
+};
+
+// The time that the runs of a tool are measured against; the tests turn it by hand.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual std::chrono::steady_clock::time_point Now() = 0;
+};
+
+class SteadyClock : public Clock {
+public:
+    std::chrono::steady_clock::time_point Now() override { return std::chrono::steady_clock::now(); }
 };
 
 class FileSystem {

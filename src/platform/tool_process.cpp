@@ -82,6 +82,12 @@ std::optional<std::uint32_t> ToolProcess::Poll() {
     return exitCode_;
 }
 
+void ToolProcess::Stop() {
+    // The ending is asynchronous: Poll sees the process end, and only then is the run over,
+    // so that a later export never deletes a file the tool still holds.
+    if (process_) TerminateProcess(process_.get(), ERROR_TIMEOUT);
+}
+
 void ToolProcess::Drain() {
     char buffer[4096];
     for (;;) {

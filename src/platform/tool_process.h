@@ -19,6 +19,7 @@ public:
 
     std::optional<std::uint32_t> Poll() override;
     std::wstring Output() const override;
+    void Stop() override;
 
 private:
     ToolProcess(HANDLE process, HANDLE outputPipe) : process_(process), outputPipe_(outputPipe) {}

@@ -219,6 +219,16 @@ TEST(CatalogueExportStatus, EachFailureNamesItsKeyAndWhy) {
              Finish(rig, 1, 0);
          },
          ext + L"reg.exe 已正常结束，但文件 TXT#1.reg 不存在。"},
+        {"a run does not end in time", nullptr,
+         [](CatalogueRig& rig) {
+             Finish(rig, 1, 0);
+             rig.clock.now += kToolTimeLimit - std::chrono::milliseconds(1);
+             EXPECT_TRUE(rig.exportView.Status() == kRunning && !rig.launcher.tools[0]->stopped) << "ended early";
+             rig.clock.now += std::chrono::milliseconds(1);
+             EXPECT_TRUE(rig.exportView.Status() == kRunning && rig.launcher.tools[0]->stopped) << "the hung run was not ended";
+             Finish(rig, 0, 1460);  // as it ends, stopped
+         },
+         ext + L"reg.exe 在 60 秒内没有结束，已将它终止。"},
         {"an old file cannot be deleted",
          [](CatalogueRig& rig) { rig.files.undeletable[L"D:\\Tools\\TXT#2.reg"] = SystemError{5, L"拒绝访问。"}; },
          [](CatalogueRig& rig) {
@@ -256,6 +266,26 @@ TEST(CatalogueExportStatus, ANewerExportWaitsForTheOlderRunsAndNeverCountsTheirF
     Finish(rig, 2, 0, L"", false);
     Finish(rig, 3, 0);
     EXPECT_EQ(rig.exportView.Status(), L"HKEY_CLASSES_ROOT\\.txt 导出失败：reg.exe 已正常结束，但文件 TXT#1.reg 不存在。");
+}
+
+TEST(CatalogueExportStatus, AnExportWaitsOnlyForOlderRunsOnItsOwnFilesAndNoneIsDropped) {
+    CatalogueRig rig;
+    rig.registry.SetString(L".txt", L"", L"txtfile");
+    Export(rig, L"D:\\Tools", L"txt");  // runs 0 and 1
+    rig.catalogue.SelectRow(L"bmp", L"");
+    rig.catalogue.ExportTypeKeys();
+    EXPECT_EQ(rig.launcher.tools.size(), 3u) << "an export waited for the runs of other files";
+    rig.catalogue.SelectRow(L"txt", L"");
+    rig.catalogue.ExportTypeKeys();  // waits for runs 0 and 1
+    EXPECT_EQ(rig.launcher.tools.size(), 3u);
+    Finish(rig, 2, 1, L"错误");  // the bmp export fails once the window shows another
+    Finish(rig, 0, 0);
+    Finish(rig, 1, 0);
+    EXPECT_EQ(rig.exportView.Status(), kRunning);
+    ASSERT_EQ(rig.launcher.tools.size(), 5u);
+    Finish(rig, 3, 0);
+    Finish(rig, 4, 0);
+    EXPECT_EQ(rig.exportView.Status(), kDone + L"\r\nHKEY_CLASSES_ROOT\\.bmp 导出失败：reg.exe 的退出代码为 1：错误");
 }
 
 }  // namespace

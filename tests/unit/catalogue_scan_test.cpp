@@ -264,14 +264,16 @@ TEST(CatalogueScan, AnEnumerationErrorEndsTheScanWithWhatWasFound) {
 
 TEST(CatalogueScan, ARowThatThrowsIsSkippedAndTheScanStillShowsTheMainWindow) {
     CatalogueRig rig;
-    for (const wchar_t* key : {L".a", L".b", L".c"}) rig.registry.CreateKey(key);
+    for (const wchar_t* key : {L".a", L".b", L".c", L".d"}) rig.registry.CreateKey(key);
     rig.shell.throwing.insert(L".b");
+    rig.shell.throwingOther.insert(L".c");
 
     rig.catalogue.Load(L"D:\\Tools");
     rig.catalogue.Scan();
 
-    EXPECT_EQ(Extensions(rig.list), (std::vector<std::wstring>{L"a", L"c"}));
-    EXPECT_EQ(rig.shell.queries.size(), 3u);
+    EXPECT_EQ(Extensions(rig.list), (std::vector<std::wstring>{L"a", L"d"}));
+    EXPECT_EQ(rig.catalogue.lSkippedRows, 2);
+    EXPECT_EQ(rig.shell.queries.size(), 4u);
     EXPECT_GE(rig.log.IndexOf(L"main.visible 1"), 0);
     EXPECT_GE(rig.log.IndexOf(L"progress.close"), 0);
 }

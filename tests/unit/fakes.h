@@ -3,6 +3,7 @@
 // view, the launcher and the file system append to one shared event log, so a test can check the
 // order in which the catalogue touches them (label before bar, deletions before starts...).
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <iterator>
@@ -53,6 +54,7 @@ struct FakeShell : ShellInfoSource {
     ShellTypeInfo Query(const std::wstring& fileName) override {
         queries.push_back(fileName);
         if (throwing.count(fileName) != 0) throw std::runtime_error("shell query failed");
+        if (throwingOther.count(fileName) != 0) throw 42;
         const auto it = answers.find(fileName);
         return it == answers.end() ? ShellTypeInfo{} : it->second;
     }
@@ -60,7 +62,8 @@ struct FakeShell : ShellInfoSource {
         answers[fileName] = ShellTypeInfo{true, std::move(typeName), iconIndex};
     }
     std::map<std::wstring, ShellTypeInfo> answers;
-    std::set<std::wstring> throwing;  // names whose query throws
+    std::set<std::wstring> throwing;       // names whose query throws
+    std::set<std::wstring> throwingOther;  // names whose query throws what is no std::exception
     std::vector<std::wstring> queries;
 };
 
@@ -189,11 +192,13 @@ struct FakeTool : RunningTool {
         std::optional<std::uint32_t> exitCode;
         std::wstring output;
         bool released = false;
+        bool stopped = false;
     };
     explicit FakeTool(std::shared_ptr<State> state) : state(std::move(state)) {}
     ~FakeTool() override { state->released = true; }
     std::optional<std::uint32_t> Poll() override { return state->exitCode; }
     std::wstring Output() const override { return state->output; }
+    void Stop() override { state->stopped = true; }
     std::shared_ptr<State> state;
 };
 
@@ -212,9 +217,10 @@ struct FakeLauncher : ProcessLauncher {
         start.tool = std::make_unique<FakeTool>(tools.back());
         return start;
     }
-    void Open(const std::wstring& commandLine) override {
+    std::optional<SystemError> Open(const std::wstring& commandLine) override {
         started.push_back(commandLine);
         log.Add(L"launch " + commandLine);
+        return refusal;
     }
     EventLog& log;
     std::optional<SystemError> refusal;  // every start fails so; code 0: no system folder
@@ -241,6 +247,11 @@ struct FakeFiles : FileSystem {
     std::set<std::wstring> otherDrives;  // roots ("D:\\") of network, removable and optical drives
     std::vector<std::wstring> checked;   // every path looked for
     std::map<std::wstring, SystemError> undeletable;
+};
+
+struct FakeClock : Clock {
+    std::chrono::steady_clock::time_point Now() override { return now; }
+    std::chrono::steady_clock::time_point now{};
 };
 
 // A machine of known variables, App Paths entries and indirect strings.
@@ -384,8 +395,9 @@ struct CatalogueRig {
     FakeFiles files{log};
     FakeLookups lookups;
     FakeAssociations associations;
+    FakeClock clock;
     FileTypeCatalogue catalogue{CatalogueServices{changing, shell, capture, main, list, progress, properties, exportView,
-                                                  launcher, files, lookups, associations}};
+                                                  launcher, files, lookups, associations, clock}};
 };
 
 // Loads registry-editor text (UTF-8 here, for readable tests) into `registry`.

@@ -1,8 +1,9 @@
 // The windows' rules that need no window: the main window's smallest size, the progress
-// percentage and its pace, the caption and the twips conversion.
+// percentage and its pace, the caption, the twips conversion and the cutting of a tooltip.
 #include "catalogue/scan_progress.h"
 #include "ui/rules/figure_pacer.h"
 #include "ui/rules/minimum_size.h"
+#include "ui/rules/tip_text.h"
 #include "ui/rules/twips.h"
 
 #include <gtest/gtest.h>
@@ -60,6 +61,15 @@ TEST(TwipsToPixels, FifteenTwipsAPixelAt96DpiAndScaledWithTheDpi) {
     EXPECT_EQ(TwipsToPixels(5952, 96), 397);  // 396.8
     EXPECT_EQ(TwipsToPixels(7440, 144), 744);
     EXPECT_EQ(TwipsToPixels(7290, 192), 972);
+}
+
+TEST(CutToFit, ALongLineIsCutAndTheLinesThatExplainItStayWhole) {
+    const auto within = [](std::size_t chars) { return [chars](const std::wstring& t) { return t.size() <= chars; }; };
+    const std::wstring tip = L"菜单中显示为：Verb 1\r\n命令行：" + std::wstring(5000, L'x') + L"\r\n找不到程序：ftlong.exe";
+    EXPECT_EQ(CutToFit(tip, 1023, within(60)), L"菜单中显示为：Verb 1\r\n命令行：" + std::wstring(22, L'x') + L"…\r\n找不到程序：ftlong.exe");
+    // One line, or notes too long to keep whole: the text's start is kept.
+    EXPECT_EQ(CutToFit(std::wstring(50, L'y'), 1023, within(10)), std::wstring(9, L'y') + L"…");
+    EXPECT_EQ(CutToFit(L"ab\n" + std::wstring(50, L'y'), 10, within(100)), L"ab\n" + std::wstring(6, L'y') + L"…");
 }
 
 }  // namespace

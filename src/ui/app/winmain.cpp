@@ -10,6 +10,7 @@
 #include "platform/platform_services.h"
 #include "platform/unique_handle.h"
 #include "registry/win32_registry.h"
+#include "ui/common/event_guard.h"
 #include "ui/common/window.h"
 #include "ui/main/main_window.h"
 
@@ -42,13 +43,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
 #else
         ft::ScanStepTimer* const stepTimer = nullptr;
 #endif
-        ft::ui::MainWindow main({registry, shellIcons, launcher, files, lookups, associations, stepTimer}, showCommand);
-        if (main.Create()) {
+        ft::SteadyClock clock;
+        ft::ui::MainWindow main({registry, shellIcons, launcher, files, lookups, associations, clock, stepTimer}, showCommand);
+        // The window procedures stop what their messages throw; this stops what building the
+        // windows throws, before any message runs.
+        const auto failure = ft::Guarded(L"start-up", [&] {
+            if (!main.Create()) return;
             main.Load();
             MSG msg;
             while (GetMessageW(&msg, nullptr, 0, 0) > 0) ft::ui::DispatchWithDialogKeys(msg);
             exitCode = static_cast<int>(msg.wParam);
-        }
+        });
+        if (failure) ft::ui::TellUser(nullptr, L"程序出错，无法继续：" + *failure);
     }
     return exitCode;
 }

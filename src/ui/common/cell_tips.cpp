@@ -27,6 +27,16 @@ RECT CellLabelRect(HWND list, int row, int column) {
     return rect;
 }
 
+int TextWidth(HWND list, const CellTips::Tip& tip) {
+    if (!tip.font) return ListView_GetStringWidth(list, tip.text.c_str());
+    SIZE extent{};
+    if (const UniqueWindowDc dc = WindowDc(list)) {
+        const UniqueSelection font = Select(dc.get(), tip.font);
+        GetTextExtentPoint32W(dc.get(), tip.text.c_str(), static_cast<int>(tip.text.size()), &extent);
+    }
+    return extent.cx;
+}
+
 }  // namespace
 
 void CellTips::Attach(HWND list) {
@@ -67,7 +77,7 @@ void CellTips::ShowFor(int row, int column, const Tip& tip) {
     const RECT cell = CellLabelRect(list_, row, column);
     std::wstring whole;
     if (!tip.text.empty()) {
-        const int needed = ListView_GetStringWidth(list_, tip.text.c_str()) + Scaled(kTextPadding, list_);
+        const int needed = TextWidth(list_, tip) + Scaled(kTextPadding, list_);
         if (needed > cell.right - cell.left) whole = tip.text;
     }
     if (!tip.notes.empty()) whole += (whole.empty() ? L"" : L"\r\n") + tip.notes;

@@ -16,6 +16,7 @@ public:
     struct Tip {
         std::wstring text;
         std::wstring notes;
+        HFONT font = nullptr;  // the font the cell is drawn in; the list's when null
     };
 
     CellTips() = default;

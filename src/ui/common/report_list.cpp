@@ -4,9 +4,9 @@
 #include <uxtheme.h>
 
 #include <algorithm>
-#include <exception>
 
 #include "ui/common/clipboard.h"
+#include "ui/common/event_guard.h"
 
 namespace ft::ui {
 namespace {
@@ -264,7 +264,9 @@ std::optional<LRESULT> ReportList::OnListMessage(UINT message, WPARAM wParam, LP
         tips_.OnMouseMessage(message, wParam, lParam, [this](int position, int column) {
             const auto row = RowAt(position);
             if (!row || column < 0 || column > 1) return CellTips::Tip{};
-            return CellTips::Tip{rows_->Text(*row, column), rows_->Notes(*row, column)};
+            // Measured in the font the cell is drawn in.
+            const HFONT font = rows_->Look(*row).bold ? painter_.BoldFont(list_) : nullptr;
+            return CellTips::Tip{rows_->Text(*row, column), rows_->Notes(*row, column), font};
         });
         return std::nullopt;
     }
@@ -299,14 +301,11 @@ LRESULT CALLBACK ReportList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LP
         reinterpret_cast<ReportList*>(self)->list_ = nullptr;
         reinterpret_cast<ReportList*>(self)->subclassed_ = false;
     }
-    try {
-        if (const auto handled = reinterpret_cast<ReportList*>(self)->OnListMessage(message, wParam, lParam)) {
-            return *handled;
-        }
-    } catch (const std::exception&) {
-        // What the list adds is skipped; the control's own handling still runs.
-    }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    // When what the list adds fails, the control's own handling still runs.
+    std::optional<LRESULT> handled;
+    GuardMessage(hwnd, message, wParam, lParam,
+                 [&] { handled = reinterpret_cast<ReportList*>(self)->OnListMessage(message, wParam, lParam); });
+    return handled ? *handled : DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 }  // namespace ft::ui

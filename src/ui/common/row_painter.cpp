@@ -8,7 +8,12 @@ LRESULT RowPainter::OnCustomDraw(HWND list, NMLVCUSTOMDRAW& draw, const std::fun
     const RowLook look = lookAt(static_cast<int>(draw.nmcd.dwItemSpec));
     if (look.dimmed) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
     if (!look.bold) return CDRF_DODEFAULT;
-    // Made again whenever the list's font changes (a new DPI).
+    if (const HFONT bold = BoldFont(list)) SelectObject(draw.nmcd.hdc, bold);
+    return CDRF_NEWFONT;
+}
+
+HFONT RowPainter::BoldFont(HWND list) {
+    // A new DPI brings a new list font.
     const auto font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
     if (font != boldOf_ || !boldFont_) {
         LOGFONTW bold{};
@@ -17,8 +22,7 @@ LRESULT RowPainter::OnCustomDraw(HWND list, NMLVCUSTOMDRAW& draw, const std::fun
         boldFont_.reset(CreateFontIndirectW(&bold));
         boldOf_ = font;
     }
-    if (boldFont_) SelectObject(draw.nmcd.hdc, boldFont_.get());
-    return CDRF_NEWFONT;
+    return boldFont_.get();
 }
 
 }  // namespace ft::ui

@@ -1,6 +1,6 @@
 #include "ui/common/window.h"
 
-#include <exception>
+#include "ui/common/event_guard.h"
 
 namespace ft::ui {
 namespace {
@@ -73,9 +73,7 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         return TRUE;
     }
     LRESULT result = 0;
-    try {
-        result = self->HandleMessage(message, wParam, lParam);
-    } catch (const std::exception&) {
+    if (!GuardMessage(hwnd, message, wParam, lParam, [&] { result = self->HandleMessage(message, wParam, lParam); })) {
         result = DefWindowProcW(hwnd, message, wParam, lParam);
     }
     if (message == WM_NCDESTROY) {

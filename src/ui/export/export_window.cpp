@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <exception>
 #include <string>
 
 #include "catalogue/command_line.h"
+#include "ui/common/event_guard.h"
 #include "ui/common/tooltips.h"
 #include "ui/common/window_ids.h"
 
@@ -84,10 +84,7 @@ void ExportWindow::Watch(std::shared_ptr<ExportJob> job) {
 
 void CALLBACK ExportWindow::OnWatchTimer(HWND, UINT, UINT_PTR id, DWORD) {
     // A timer procedure is called by DispatchMessage, outside the window procedure's boundary.
-    try {
-        reinterpret_cast<ExportWindow*>(id)->PollJob();
-    } catch (const std::exception&) {
-    }
+    Guarded(L"export watch timer", [id] { reinterpret_cast<ExportWindow*>(id)->PollJob(); });
 }
 
 void ExportWindow::PollJob() {
@@ -134,7 +131,7 @@ void ExportWindow::OpenInEditor(int boxId) {
     HWND box = GetDlgItem(Handle(), boxId);
     std::wstring path(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
     path.resize(static_cast<std::size_t>(GetWindowTextW(box, path.data(), static_cast<int>(path.size()))));
-    launcher_.Open(NotepadCommandLine(path));
+    if (const auto error = launcher_.Open(NotepadCommandLine(path))) TellUser(Handle(), EditorStartFailure(*error));
 }
 
 LRESULT ExportWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

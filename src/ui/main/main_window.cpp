@@ -33,6 +33,7 @@ MainWindow::MainWindow(const Backends& backends, int startupShowCommand)
       files_(backends.files),
       lookups_(backends.lookups),
       associations_(backends.associations),
+      clock_(backends.clock),
       stepTimer_(backends.stepTimer),
       startupShowCommand_(startupShowCommand) {}
 
@@ -64,7 +65,7 @@ bool MainWindow::Create() {
     exportWindow_ = std::make_unique<ExportWindow>(Handle(), AppIcons(), launcher_);
     catalogue_ = std::make_unique<FileTypeCatalogue>(CatalogueServices{
         registry_, shellIcons_, shellIcons_, *this, *this, *progress_, *properties_, *exportWindow_, launcher_, files_,
-        lookups_, associations_, stepTimer_});
+        lookups_, associations_, clock_, stepTimer_});
 
     list_.Create(Handle(), kIdFileList, 0, kColumns, catalogue_->Rows());
     font_ = CreateMessageFont(dpi_);
@@ -186,11 +187,17 @@ void MainWindow::OnContextMenu(HWND source, LPARAM position) {
     POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
     if (at.x == -1 && at.y == -1) {
         // From the keyboard (both coordinates -1, which on 64-bit Windows the whole LPARAM need
-        // not be): below the focused row, or at the list's corner when there is none.
+        // not be): below the selected row while it is in view, else at the list's top-left
+        // corner below its header, so that the menu never opens away from the list.
+        RECT rows{};
+        GetClientRect(list_.Handle(), &rows);
+        RECT header{};
+        if (GetWindowRect(ListView_GetHeader(list_.Handle()), &header)) rows.top = header.bottom - header.top;
+        at = POINT{rows.left, rows.top};
         RECT row{};
-        const int focused = ListView_GetNextItem(list_.Handle(), -1, LVNI_FOCUSED);
-        at = POINT{0, 0};
-        if (focused >= 0 && ListView_GetItemRect(list_.Handle(), focused, &row, LVIR_LABEL)) {
+        const int selected = list_.SelectedRow();
+        if (selected >= 0 && ListView_GetItemRect(list_.Handle(), selected, &row, LVIR_LABEL) && row.top >= rows.top &&
+            row.bottom <= rows.bottom && row.left >= rows.left && row.left < rows.right) {
             at = POINT{row.left, row.bottom};
         }
         ClientToScreen(list_.Handle(), &at);

@@ -26,6 +26,7 @@ struct Backends {
     FileSystem& files;
     ShellLookups& lookups;
     AssociationLookups& associations;
+    Clock& clock;
     ScanStepTimer* stepTimer = nullptr;  // only in the start-up benchmark's row-timing build
 };
 
@@ -66,6 +67,7 @@ private:
     FileSystem& files_;
     ShellLookups& lookups_;
     AssociationLookups& associations_;
+    Clock& clock_;
     ScanStepTimer* stepTimer_;
     UniqueIcon appIcon_;
     UniqueIcon appSmallIcon_;

@@ -143,6 +143,20 @@ TEST(Export, WritesTheExtensionKeyAndTheTypeKeyAndOpensThemInNotepad) {
     EXPECT_TRUE(ButtonOpensInNotepad(probe::ChildById(window, kIdExportBrowse2), L"[HKEY_CLASSES_ROOT\\FtTest.Alpha]",
                                      L"export-file-2-in-notepad"));
 
+    // Without Notepad (an optional feature of Windows), the button says why nothing opens.
+    const std::filesystem::path notepad = probe::Env(L"SystemRoot") + L"\\system32\\notepad.exe", moved = notepad.wstring() + L"~";
+    std::error_code error;
+    std::filesystem::rename(notepad, moved, error);
+    probe::LeftClick(probe::Center(probe::WindowRect(probe::ChildById(window, kIdExportBrowse1))));
+    const HWND box = WaitShown(session.app(), L"#32770");
+    std::filesystem::rename(moved, notepad, error);
+    ASSERT_TRUE(box && GetWindow(box, GW_OWNER) == window) << "no message box owned by the export window";
+    std::wstring said;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) said += probe::TextOf(child);
+    EXPECT_TRUE(said.find(L"无法启动 notepad.exe：") != said.npos && said.find(L"（错误代码 2）") != said.npos) << probe::Utf8(said);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(probe::WaitFor([&] { return !IsWindow(box); }, probe::kShortWait));
+
     probe::LeftClick(probe::Center(probe::WindowRect(close)));
     EXPECT_TRUE(session.app().WaitGone(kExportClass)) << "关闭 did not destroy the export window";
 }

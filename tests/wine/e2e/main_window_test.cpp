@@ -1,6 +1,6 @@
 // The main window once the list is ready: sorting by header clicks, copying, type-ahead and
 // tooltips on the list, the show state it starts in, the smallest size and the list following
-// the window's size, and the popup menu from mouse and keyboard.
+// the window's size, and the popup menu from mouse and keyboard, on the list whatever its scroll.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -293,6 +293,16 @@ TEST(MainWindow, MenuKeyAndShiftF10OpenTheSameMenuUnderTheRow) {
     HWND menu = nullptr;
     probe::WaitFor([&] { return (menu = session.app().PopupMenu()) != nullptr; }, probe::kShortWait);
     expectUnderTheRow(menu, "WM_CONTEXTMENU with MAKELPARAM(-1, -1)");
+
+    // The first row selected and scrolled out of view: the menu opens at the list's corner.
+    ASSERT_TRUE(session.ClickRow(session.list().Text(0, 0)));
+    SendMessageW(session.list().hwnd(), LVM_SCROLL, 0, 100000);
+    ASSERT_FALSE(SelectedRowInView(session.list()));
+    menu = session.OpenMenuWithKeyboard(true);
+    const RECT list = probe::ClientRectOnScreen(session.list().hwnd());
+    const RECT at = menu ? probe::WindowRect(menu) : RECT{};
+    EXPECT_TRUE(PtInRect(&list, POINT{at.left, at.top})) << "the menu opens at " << at.left << "," << at.top << ", off the list";
+    ExpectTheCommandMenu(session, menu, "Shift+F10 with the selected row out of view");
 }
 
 // What opens each type, in the tooltip over any cell of its row, and the types that point at

@@ -163,9 +163,15 @@ bool ProgramSession::ArrowToRow(const std::wstring& extension) {
     return true;
 }
 
+void ProgramSession::MakeMainForegroundAndDrawn() const {
+    probe::MakeForeground(main_);
+    for (HWND hwnd : probe::TopLevelWindows(app_->pid()))
+        if (IsWindowVisible(hwnd)) probe::WaitPainted(hwnd);
+}
+
 HWND ProgramSession::OpenMenuWithMouse() {
     auto lv = list();
-    probe::MakeForeground(main_);
+    MakeMainForegroundAndDrawn();
     const int selected = lv.Selected();
     std::optional<RECT> at;
     if (selected >= 0) at = lv.ItemRectOnScreen(selected);
@@ -178,7 +184,7 @@ HWND ProgramSession::OpenMenuWithMouse() {
 
 HWND ProgramSession::OpenMenuWithKeyboard(bool shiftF10) {
     // The keys go to the focus window; the caller has clicked a row, which puts it on the list.
-    probe::MakeForeground(main_);
+    MakeMainForegroundAndDrawn();
     if (shiftF10) probe::PressKey(VK_F10, {VK_SHIFT});
     else probe::PressKey(VK_APPS);
     HWND menu = nullptr;
@@ -246,8 +252,9 @@ HWND WaitShown(const probe::App& app, const wchar_t* className) {
     HWND shown = nullptr;
     probe::WaitFor(
         [&] {
+            // The program activates each window it shows: the showing ends with the activation.
             for (HWND hwnd : probe::TopLevelWindowsOfClass(app.pid(), className))
-                if (IsWindowVisible(hwnd)) {
+                if (IsWindowVisible(hwnd) && probe::ActiveInItsThread(hwnd)) {
                     shown = hwnd;
                     return true;
                 }

@@ -78,6 +78,11 @@ public:
     Ink RowInk(int position);
 
 private:
+    // The main window in the foreground and every window drawn: the program is done with the last
+    // step. Under Wine, input overtakes the X server's news of a window's activation; taken in once
+    // a popup menu is open, the stale news that the main window lost the focus closes the menu.
+    void MakeMainForegroundAndDrawn() const;
+
     probe::TempDir dir_;
     std::unique_ptr<probe::App> app_;
     HWND main_ = nullptr;
@@ -85,7 +90,7 @@ private:
     std::string failure_;  // why the program is not ready
 };
 
-// A shown top-level window of `className` in the program, once it appears.
+// A top-level window of `className` in the program, once it is shown and active.
 HWND WaitShown(const probe::App& app, const wchar_t* className);
 // The control that has the keyboard focus in the thread of `window`.
 HWND FocusOf(HWND window);

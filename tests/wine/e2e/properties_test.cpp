@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "program_session.h"
+#include <commctrl.h>
 
 namespace e2e {
 namespace {
@@ -277,6 +278,16 @@ TEST(Properties, VerbRowsMarkTheDefaultDimAMissingProgramAndExplainThemselves) {
     const int graySum = GrayTextSum();
     EXPECT_LT(plain.darkest, graySum) << "a working verb is drawn as light as a disabled one";
     EXPECT_GE(gone.darkest, graySum - 6) << "the row of a missing program is not in the disabled text colour";
+
+    // The bold row's command, cut by a pixel or two, shows whole: it is measured in bold. (The
+    // list keeps 12 pixels at 96 dpi beside a cell's text.)
+    const std::wstring command = L"notepad.exe \"%1\"";
+    ASSERT_EQ(verbs.Text(row(L"view"), 1), command);
+    SendMessageW(verbs.hwnd(), LVM_SETCOLUMNWIDTH, 1, verbs.StringWidth(command) + MulDiv(12, ScreenDpi(), 96) + 2);
+    probe::MoveMouse(probe::Center(*verbs.CellRectOnScreen(row(L"view"), 1)));
+    std::wstring tip;
+    EXPECT_TRUE(probe::WaitFor([&] { return (tip = ShownTooltipText(session.app())) == command; }, probe::kShortWait))
+        << "the tooltip reads \"" << probe::Utf8(tip) << "\"";
 }
 
 TEST(Properties, WorkOnTheLastScannedTypeUntilARowIsPickedThenOnThePickedOne) {

@@ -493,6 +493,12 @@ int RemoteListView::ColumnWidth(int column) const {
     return static_cast<int>(Send(list_, LVM_GETCOLUMNWIDTH, column, 0));
 }
 
+int RemoteListView::StringWidth(const std::wstring& text) const {
+    RemoteBuffer buffer(process_, (text.size() + 1) * sizeof(wchar_t));
+    if (!buffer.Write(0, text.c_str(), (text.size() + 1) * sizeof(wchar_t))) return 0;
+    return static_cast<int>(Send(list_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(buffer.address())));
+}
+
 HWND RemoteListView::Header() const { return reinterpret_cast<HWND>(Send(list_, LVM_GETHEADER, 0, 0)); }
 
 std::vector<std::wstring> RemoteListView::HeaderTexts() const {
@@ -582,15 +588,22 @@ void TypeKeys(std::initializer_list<WORD> keys) {
     Settle(100ms);
 }
 
+bool ActiveInItsThread(HWND hwnd) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) && info.hwndActive == hwnd;
+}
+
 bool MakeForeground(HWND hwnd) {
     if (!hwnd) return false;
-    if (GetForegroundWindow() == hwnd) return true;
+    const auto taken = [&] { return GetForegroundWindow() == hwnd && ActiveInItsThread(hwnd); };
+    if (taken()) return true;
     SetForegroundWindow(hwnd);
-    if (WaitFor([&] { return GetForegroundWindow() == hwnd; }, 3s)) return true;
+    if (WaitFor(taken, 3s)) return true;
     // A click on the caption activates the window the way a user would.
     const RECT r = WindowRect(hwnd);
     LeftClick(POINT{(r.left + r.right) / 2, r.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 2});
-    return WaitFor([&] { return GetForegroundWindow() == hwnd; }, 5s);
+    return WaitFor(taken, 5s);
 }
 
 // ---- popup menus ---------------------------------------------------------------------------

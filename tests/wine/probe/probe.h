@@ -147,6 +147,7 @@ public:
     // The same for one cell of the row (0: the row's label).
     std::optional<RECT> CellRectOnScreen(int item, int subItem) const;
     int ColumnWidth(int column) const;
+    int StringWidth(const std::wstring& text) const;  // in the list's font
 
     HWND Header() const;
     std::vector<std::wstring> HeaderTexts() const;
@@ -170,7 +171,11 @@ void PressKey(WORD vk, std::initializer_list<WORD> modifiers = {});
 // Presses and releases each key in turn, all in one go, as fast typing does (a list's
 // type-ahead forgets what was typed after a short pause).
 void TypeKeys(std::initializer_list<WORD> keys);
-// Brings the window to the foreground so that keyboard input reaches its thread.
+// Whether the window's own thread has made it its active window. The foreground changes at
+// once; the program's thread takes the activation (and the window system's news of it) later.
+bool ActiveInItsThread(HWND hwnd);
+// Brings the window to the foreground and waits until its thread has taken the activation, so
+// that input reaches a program that is done with the change.
 bool MakeForeground(HWND hwnd);
 
 // ---- popup menus ---------------------------------------------------------------------------
