@@ -7,6 +7,20 @@
 #include "platform/platform_services.h"
 
 namespace ft {
+namespace {
+
+// A text the system allocated, read no further than its block: Wine at least hands back a value
+// stored without its NUL as it is.
+std::wstring TextInBlock(const wchar_t* text) {
+    UniqueCom<IMalloc> allocator;
+    if (SUCCEEDED(CoGetMalloc(1, allocator.put())) && allocator) {
+        const SIZE_T bytes = allocator.get()->GetSize(const_cast<wchar_t*>(text));
+        if (bytes != static_cast<SIZE_T>(-1)) return std::wstring(text, wcsnlen(text, bytes / sizeof(wchar_t)));
+    }
+    return std::wstring(text);
+}
+
+}  // namespace
 
 std::optional<std::wstring> Win32AssociationLookups::CurrentDefault(const std::wstring& extension) {
     if (!registrationTried_) {
@@ -18,10 +32,12 @@ std::optional<std::wstring> Win32AssociationLookups::CurrentDefault(const std::w
     UniqueCoTaskText progId;
     if (FAILED(registration_.get()->QueryCurrentDefault(extension.c_str(), AT_FILEEXTENSION, AL_EFFECTIVE,
                                                         progId.put())) ||
-        !progId || !*progId.get()) {
+        !progId) {
         return std::nullopt;
     }
-    return std::wstring(progId.get());
+    std::wstring answer = TextInBlock(progId.get());
+    if (answer.empty()) return std::nullopt;
+    return answer;
 }
 
 std::optional<std::wstring> Win32AssociationLookups::UserChoice(const std::wstring& extension) {
