@@ -1,6 +1,6 @@
 #include "catalogue/file_type_rows.h"
 
-#include <exception>
+#include "platform/event_guard.h"
 
 namespace ft {
 
@@ -28,12 +28,11 @@ const FileTypeRows::Opener& FileTypeRows::OpenerOf(std::size_t row) {
     if (const auto found = shown_.find(index); found != shown_.end()) return found->second;
     Opener opener;
     // A row whose registry data cannot be read is shown as it is, plain and without notes, and
-    // is not tried again at every paint.
-    try {
+    // is not tried again at every paint; the guard leaves a trace of why.
+    Guarded([&] { return L"what opens ." + Extension(row); }, [&] {
         const OpenerFacts facts = openers_.FactsFor(L"." + Extension(row));
         opener = Opener{OpenerLines(facts), !facts.problems.empty()};
-    } catch (const std::exception&) {
-    }
+    });
     return shown_.emplace(index, std::move(opener)).first->second;
 }
 
