@@ -3,6 +3,8 @@
 #include <optional>
 #include <vector>
 
+#include "registry/text.h"
+
 namespace ft {
 namespace {
 
@@ -83,12 +85,6 @@ ProgramLookup FindBareName(const std::wstring& name, ShellLookups& lookups, File
 }
 
 }  // namespace
-
-std::wstring_view Trimmed(std::wstring_view text) {
-    const auto first = text.find_first_not_of(L" \t");
-    if (first == std::wstring_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
-}
 
 ProgramLookup FindProgram(const std::wstring& expandedCommand, ShellLookups& lookups, FileSystem& files) {
     using Outcome = ProgramLookup::Outcome;

@@ -24,7 +24,4 @@ struct ProgramLookup {
 // `expandedCommand`: a command line with its environment references expanded.
 ProgramLookup FindProgram(const std::wstring& expandedCommand, ShellLookups& lookups, FileSystem& files);
 
-// The text without blanks and tabs at either end.
-std::wstring_view Trimmed(std::wstring_view text);
-
 }  // namespace ft

@@ -86,6 +86,12 @@ std::wstring UpperText(std::wstring_view text) {
     return out;
 }
 
+std::wstring_view Trimmed(std::wstring_view text) {
+    const auto first = text.find_first_not_of(L" \t");
+    if (first == std::wstring_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
 bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {

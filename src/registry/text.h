@@ -23,6 +23,9 @@ std::wstring WideFromUtf16(std::u16string_view text);
 wchar_t UpperChar(wchar_t c);
 std::wstring UpperText(std::wstring_view text);
 
+// The text without blanks and tabs at either end.
+std::wstring_view Trimmed(std::wstring_view text);
+
 // Equality of names as the registry compares them: without regard to letter case.
 bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b);
 
